@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds the project and runs the main job.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build
