@@ -25,8 +25,8 @@ inline constexpr std::uint32_t kTokenKindCount = 43;
 struct Token {
     SourcePos pos;              // where the token's first character stands
     TokenKind kind = TokenKind::String;
+    std::int32_t intValue = 0;  // Integer tokens (beside kind, so a Token packs into 56 bytes)
     std::u16string text;        // String/Integer/Float: the value's text; Keyword: the name; else empty
-    std::int32_t intValue = 0;  // Integer tokens
     double floatValue = 0.0;    // Float tokens
 };
 

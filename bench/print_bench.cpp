@@ -1,0 +1,100 @@
+// Printing speed on generated settings trees of about 1, 10 and 50 MB of output text, counted in
+// characters (one byte each once the ASCII text is written out). Run: <build>/bin/print_bench
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "config/printer.h"
+#include "value/value.h"
+
+namespace {
+
+using orvane::Value;
+
+Value text(const std::string& s) { return Value(std::string_view(s)); }
+
+// One messenger-like record: flags, statuses, a message, a short port list, a set of options and a
+// server list of a few Hashes, which between them reach every automatic layout.
+Value record(int n) {
+    Value r;
+    const std::string id = std::to_string(n);
+    r.entry(text("IsActive")) = Value(n % 2 == 0);
+    r.entry(text("IsMessage")) = Value(n % 3 == 0);
+    r.entry(text("ConnectStatus")) = Value(std::int32_t{n % 7});
+    r.entry(text("DisconnectStatus")) = Value(std::int32_t{n % 5});
+    r.entry(text("Message")) = text("Playing <GAMEDESC> on <SERVERNAME> (" + id + ")");
+    r.entry(text("Ratio")) = Value(0.25 * n);
+    Value& ports = r.entry(text("Ports"));
+    for (int i = 0; i < 3; ++i) ports.appendSlot() = Value(std::int32_t{27960 + i + n});
+    Value& options = r.entry(text("Options"));
+    for (const char* o : {"hide", "minimise", "close"}) options.entry(text(o)) = Value(true);
+    Value& servers = r.entry(text("Servers"));
+    for (int i = 0; i < 6; ++i) {
+        Value& s = servers.appendSlot();
+        s.entry(text("Name")) = text("Server " + id + "/" + std::to_string(i) + " it's \"quoted\"");
+        s.entry(text("Address")) = text("10.0." + std::to_string(i) + "." + std::to_string(n % 256));
+        s.entry(text("Port")) = Value(std::int32_t{28960 + i});
+        s.entry(text("Window")) = Value(std::int32_t{i});
+    }
+    return r;
+}
+
+Value settings(std::size_t records) {
+    Value root;
+    for (std::size_t i = 0; i < records; ++i)
+        root.entry(text("Messenger" + std::to_string(i))) = record(static_cast<int>(i));
+    return root;
+}
+
+// A tree whose printed text is about `megabytes` MB, sized from one small sample.
+const Value& treeOf(std::int64_t megabytes) {
+    static std::map<std::int64_t, Value> trees;
+    Value& tree = trees[megabytes];
+    if (tree.kind() == orvane::ValueKind::Undef) {
+        const std::size_t perRecord = orvane::config::printConfig(settings(64), Value()).size() / 64;
+        tree = settings((static_cast<std::size_t>(megabytes) << 20) / perRecord + 1);
+    }
+    return tree;
+}
+
+void BM_PrintSettings(benchmark::State& state) {
+    const Value& tree = treeOf(state.range(0));
+    std::size_t chars = 0;
+    for (auto _ : state) {
+        std::u16string out = orvane::config::printConfig(tree, Value());
+        chars = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+    state.counters["chars"] = static_cast<double>(chars);
+}
+BENCHMARK(BM_PrintSettings)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// The same tree with display options on every level: sorted keys, separator lines, double quotes.
+void BM_PrintSettingsDescribed(benchmark::State& state) {
+    const Value& tree = treeOf(state.range(0));
+    Value record;
+    record.entry(text("Hash")).entry(text("Sort")) = Value(true);
+    record.entry(text("Hash")).entry(text("SeperatorLines")) = Value(std::int32_t{1});
+    record.entry(text("String")).entry(text("DoubleQuote")) = Value(true);
+    record.entry(text("ID")) = text("record");
+    Value server;
+    server.entry(text("ReferenceID")) = text("record");
+    record.entry(text("Vector")).entry(text("Data")) = server;
+    Value description;
+    description.entry(text("Hash")).entry(text("Data")) = record;
+    std::size_t chars = 0;
+    for (auto _ : state) {
+        std::u16string out = orvane::config::printConfig(tree, description);
+        chars = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+    state.counters["chars"] = static_cast<double>(chars);
+}
+BENCHMARK(BM_PrintSettingsDescribed)->Arg(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace

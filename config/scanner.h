@@ -1,0 +1,24 @@
+// The scanner: 16-bit configuration text -> tokens with the line and column where each begins.
+//
+// The language's lexical rules in brief:
+//   name_1 = 'raw \ text' "escaped\t\x41" q{nested {braces} kept};   // strings
+//   n = 42 + 0x1F + 0b101 + 1.5e+3 + 2.5D-1;                          // numbers
+//   /* block comment */  // line comment
+// Strings that follow one another in the token list are one string: 'it''s' is its. Integers wrap
+// modulo 2^32 (4294967295 is -1). The first lexical error ends the scan.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/token.h"
+
+namespace orvane::config {
+
+// Replaces `tokens` with the tokens of `text` and answers true. On a lexical error, writes a
+// "Scanning Error (line:column): ..." message into `error` and answers false; `tokens` then holds
+// whatever was scanned before the error and must not be used.
+bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text);
+
+}  // namespace orvane::config

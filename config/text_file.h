@@ -1,0 +1,51 @@
+// Text files of the configuration language: bytes on disk <-> 16-bit text in memory.
+//
+// In memory a line ends in a single LF; on disk it ends in CR LF. decode() folds CR LF to LF and keeps a
+// lone CR; encode() puts a CR before every LF that lacks one, so text read and written again keeps its
+// lines. Conversion never fails: what an encoding cannot hold is written as '?'.
+//
+//   TextFileBuffer file;                 // encoding Auto: detected from the bytes on reading
+//   if (file.readFile("data\\orvane.cfg")) use(file.text);
+//   file.setText(u"a = 1;\n");           // an Auto buffer becomes UTF-16LE, with its mark
+//   file.writeFile(u"data\\orvane.cfg");
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvane::config {
+
+// WARNING: the codes are a contract (they are stored and compared as numbers); do not reorder.
+enum class TextEncoding : std::uint32_t {
+    Auto = 0,     // detect on the next decode
+    Latin1 = 1,   // one byte per character, never a mark
+    Utf8 = 2,     // mark EF BB BF
+    Utf16LE = 3,  // mark FF FE
+    Utf16BE = 4,  // mark FE FF
+};
+
+struct TextFileBuffer {
+    std::u16string text;                         // the decoded content, lines ending in LF
+    TextEncoding encoding = TextEncoding::Auto;  // as found on reading, or as to be written
+    bool writeMark = true;                       // reading: a mark was found; writing: write one
+
+    // Replaces the text; an Auto buffer becomes Utf16LE so that it can be written as it stands.
+    void setText(std::u16string newText);
+
+    // Reads and decodes the whole file. False, with the buffer untouched, when the file cannot be
+    // opened or read. On POSIX systems a "\" in the path is taken as a directory separator.
+    bool readFile(std::string_view path);
+
+    // Sets `text` from raw file bytes, detecting the encoding first when it is Auto.
+    void decode(std::string_view bytes);
+
+    // The bytes to write for `text` in `encoding`, mark included when `writeMark` asks for one.
+    std::string encode() const;
+
+    // Creates or truncates the file and writes encode() to it. The path is narrowed by the Latin-1
+    // rule ('?' for characters above 255). False when the file cannot be opened or written.
+    bool writeFile(std::u16string_view path) const;
+};
+
+}  // namespace orvane::config

@@ -1,0 +1,203 @@
+// Linear-hashing table of a Hash Value and the key text order; the invariants are in hash_table.h.
+#include "value/hash_table.h"
+
+#include <bit>
+#include <cstring>
+
+namespace orvane::detail {
+namespace {
+
+char16_t narrowUnit(char c) {  // a byte against a 16-bit unit: sign-extended
+    return static_cast<char16_t>(static_cast<std::int16_t>(static_cast<signed char>(c)));
+}
+
+template <class C>
+C upper(C c) {  // the "C" rules: ASCII letters only
+    return c >= 'a' && c <= 'z' ? static_cast<C>(c - ('a' - 'A')) : c;
+}
+
+// Compares the first n characters of a and b; the caller decides when they are all equal.
+template <class A, class B, class Key>
+int comparePrefix(const A* a, const B* b, std::size_t n, bool caseSensitive, Key key) {
+    for (std::size_t i = 0; i < n; ++i) {
+        int x = key(a[i]), y = key(b[i]);
+        if (x == y) continue;
+        if (!caseSensitive) {
+            x = key(upper(a[i]));
+            y = key(upper(b[i]));
+            if (x == y) continue;
+        }
+        return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int compareText(KeyText a, KeyText b, bool caseSensitive) noexcept {
+    const std::size_t n = a.length < b.length ? a.length : b.length;
+    int c;
+    if (!a.wide && !b.wide) {
+        c = comparePrefix(static_cast<const char*>(a.data), static_cast<const char*>(b.data), n,
+                          caseSensitive, [](char ch) { return int(static_cast<signed char>(ch)); });
+    } else if (a.wide && b.wide) {
+        c = comparePrefix(static_cast<const char16_t*>(a.data), static_cast<const char16_t*>(b.data),
+                          n, caseSensitive, [](char16_t ch) { return int(ch); });
+    } else {
+        // Mixed: bring the narrow side to units first; upper-casing commutes with the widening
+        // because only ASCII letters change.
+        const bool narrowFirst = !a.wide;
+        const auto* nar = static_cast<const char*>(narrowFirst ? a.data : b.data);
+        const auto* wid = static_cast<const char16_t*>(narrowFirst ? b.data : a.data);
+        c = 0;
+        for (std::size_t i = 0; i < n && c == 0; ++i) {
+            char16_t x = narrowUnit(nar[i]), y = wid[i];
+            if (!caseSensitive) {
+                x = upper(x);
+                y = upper(y);
+            }
+            if (x != y) c = x < y ? -1 : 1;
+        }
+        if (!narrowFirst) c = -c;
+    }
+    if (c != 0) return c;
+    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+}
+
+bool equalText(KeyText a, KeyText b) noexcept {
+    if (a.length != b.length) return false;
+    if (a.length == 0) return true;  // an empty string's data may be null, which memcmp must not see
+    if (a.wide == b.wide)
+        return std::memcmp(a.data, b.data, a.length * (a.wide ? sizeof(char16_t) : 1)) == 0;
+    return compareText(a, b, true) == 0;
+}
+
+std::uint32_t hashText(KeyText t) noexcept {
+    auto h = static_cast<std::uint32_t>(t.length);
+    if (t.wide) {
+        const auto* p = static_cast<const char16_t*>(t.data);
+        for (std::size_t i = 0; i < t.length; ++i) h = h * 5 + p[i];
+    } else {
+        const auto* p = static_cast<const char*>(t.data);
+        for (std::size_t i = 0; i < t.length; ++i)
+            h = h * 5 + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(p[i])));
+    }
+    return h;
+}
+
+HashTable::HashTable(const HashTable& other)
+    : heads_(other.heads_),
+      used_(other.used_),
+      count_(other.count_),
+      freeHead_(other.freeHead_),
+      mask_(other.mask_) {
+    chunks_.reserve(other.chunks_.size());
+    for (std::size_t k = 0; k < other.chunks_.size(); ++k) {
+        const std::uint32_t n = kFirstChunk << k;
+        chunks_.push_back(std::make_unique<Entry[]>(n));
+        const std::uint32_t start = kFirstChunk * ((1u << k) - 1);
+        for (std::uint32_t i = 0; i < n && start + i < used_; ++i) chunks_[k][i] = other.chunks_[k][i];
+    }
+}
+
+std::uint32_t HashTable::chunkIndex(std::uint32_t index) noexcept {
+    return static_cast<std::uint32_t>(std::bit_width(std::uint64_t{index} + kFirstChunk)) - 3;
+}
+
+std::uint32_t HashTable::offset(std::uint32_t index) noexcept {
+    const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
+    return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
+}
+
+std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
+    std::uint32_t b = hash & mask_;
+    if (b >= heads_.size()) b -= (mask_ + 1) / 2;
+    return b;
+}
+
+std::uint32_t HashTable::find(KeyText key, std::uint32_t hash) const noexcept {
+    for (std::uint32_t i = heads_[bucketOf(hash)]; i != kNone;) {
+        const Entry& e = at(i);
+        if (e.hash == hash && equalText(textOf(e.key), key)) return i;
+        i = e.next;
+    }
+    return kNone;
+}
+
+std::uint32_t HashTable::newEntry() {
+    if (freeHead_ != kNone) {
+        const std::uint32_t i = freeHead_;
+        freeHead_ = at(i).next;
+        return i;
+    }
+    if (used_ == kFirstChunk * ((1u << chunks_.size()) - 1))
+        chunks_.push_back(std::make_unique<Entry[]>(kFirstChunk << chunks_.size()));
+    return used_++;
+}
+
+void HashTable::openBucket() {
+    const auto n = static_cast<std::uint32_t>(heads_.size());
+    heads_.push_back(kNone);
+    if (n > mask_) mask_ = mask_ * 2 + 1;
+    // Bucket n took its keys from the bucket it folded into; split that chain keeping both in order.
+    std::uint32_t* keep = &heads_[n - (mask_ + 1) / 2];
+    std::uint32_t* move = &heads_[n];
+    for (std::uint32_t i = *keep; i != kNone; i = at(i).next) {
+        if (bucketOf(at(i).hash) == n) {
+            *move = i;
+            move = &at(i).next;
+        } else {
+            *keep = i;
+            keep = &at(i).next;
+        }
+    }
+    *keep = kNone;
+    *move = kNone;
+}
+
+std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
+    if (heads_.capacity() == heads_.size() && count_ >= 4 * heads_.size())
+        heads_.reserve(heads_.size() * 2);  // the only allocation that may fail comes before any change
+    const std::uint32_t i = newEntry();
+    if (count_ >= 4 * heads_.size()) openBucket();
+    std::uint32_t* link = &heads_[bucketOf(hash)];
+    while (*link != kNone && compareText(textOf(at(*link).key), key, true) < 0) link = &at(*link).next;
+    Entry& e = at(i);
+    e.hash = hash;
+    e.next = *link;
+    *link = i;
+    ++count_;
+    return i;
+}
+
+bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
+    for (std::uint32_t* link = &heads_[bucketOf(hash)]; *link != kNone; link = &at(*link).next) {
+        Entry& e = at(*link);
+        if (e.hash != hash || !equalText(textOf(e.key), key)) continue;
+        const std::uint32_t i = *link;
+        *link = e.next;
+        e.key = Value();
+        e.value = Value();
+        e.next = freeHead_;
+        freeHead_ = i;
+        --count_;
+        return true;
+    }
+    return false;
+}
+
+std::uint32_t HashTable::first() const noexcept {
+    for (std::uint32_t head : heads_)
+        if (head != kNone) return head;
+    return kNone;
+}
+
+std::uint32_t HashTable::next(std::uint32_t index) const noexcept {
+    const Entry& e = at(index);
+    if (e.next != kNone) return e.next;
+    for (std::size_t b = bucketOf(e.hash) + 1; b < heads_.size(); ++b)
+        if (heads_[b] != kNone) return heads_[b];
+    return kNone;
+}
+
+}  // namespace orvane::detail

@@ -1,0 +1,112 @@
+// The table behind a Hash Value, and the key text rules it shares with Value::compare.
+//
+// Invariants (the settings file's line order depends on them):
+// - Linear hashing. The table starts with one open bucket; inserting a new key while the table holds
+//   c >= 4 x open entries first opens one more bucket. The mask is the smallest 2^k - 1 covering
+//   the open buckets; a key's bucket is hashCode & mask, less (mask + 1) / 2 when that is not below the
+//   number of open buckets. Opening bucket n splits bucket n - (mask + 1) / 2. Erasing never closes one.
+// - Iteration order: buckets ascending, inside a bucket keys ascending by compareText (case-sensitive).
+//   Each bucket is a chain kept in that order, so the order needs no sorting and a copy keeps it.
+// - Entries never move once created (they live in chunks of doubling size), so a slot handed out by
+//   Value::entry stays valid while other entries come and go; erased entries are reused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "value/value.h"
+
+namespace orvane::detail {
+
+// The characters of a string Value, narrow (bytes) or wide (16-bit units).
+struct KeyText {
+    const void* data;
+    std::size_t length;
+    bool wide;
+
+    static KeyText of(std::string_view s) { return {s.data(), s.size(), false}; }
+    static KeyText of(std::u16string_view s) { return {s.data(), s.size(), true}; }
+};
+
+// The string order of compare(): narrow against narrow as signed bytes, wide against wide as
+// unsigned units, mixed with the byte sign-extended to 16 bits; without case, ASCII letters fold.
+int compareText(KeyText a, KeyText b, bool caseSensitive) noexcept;
+bool equalText(KeyText a, KeyText b) noexcept;  // compareText(a, b, true) == 0, faster
+std::uint32_t hashText(KeyText t) noexcept;     // Value::hashCode of a string
+KeyText textOf(const Value& stringValue) noexcept;  // defined with Value's body
+
+class HashTable {
+public:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    struct Entry {
+        Value key;
+        Value value;
+        std::uint32_t hash = 0;     // hashText of the key
+        std::uint32_t next = kNone; // next entry of the bucket chain, or of the free list when erased
+    };
+
+    HashTable() : heads_(1, kNone) {}
+    HashTable(const HashTable& other);
+    HashTable& operator=(const HashTable&) = delete;
+
+    std::uint32_t size() const noexcept { return count_; }
+    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept;  // entry index or kNone
+    // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
+    template <class MakeKey>
+    Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
+    bool erase(KeyText key, std::uint32_t hash) noexcept;
+
+    std::uint32_t first() const noexcept;                     // kNone when empty
+    std::uint32_t next(std::uint32_t index) const noexcept;   // kNone after the last
+    Entry& at(std::uint32_t index) noexcept { return chunk(index)[offset(index)]; }
+    const Entry& at(std::uint32_t index) const noexcept { return chunk(index)[offset(index)]; }
+
+    // Moves every key and value handle out, for a release that must not recurse.
+    template <class Sink>
+    void drain(Sink sink);
+
+private:
+    static constexpr std::uint32_t kFirstChunk = 4;  // chunk k holds kFirstChunk << k entries
+
+    static std::uint32_t chunkIndex(std::uint32_t index) noexcept;
+    Entry* chunk(std::uint32_t index) const noexcept { return chunks_[chunkIndex(index)].get(); }
+    static std::uint32_t offset(std::uint32_t index) noexcept;
+    std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
+    std::uint32_t newEntry();
+    void openBucket();
+    std::uint32_t insertNew(KeyText key, std::uint32_t hash);
+
+    std::vector<std::unique_ptr<Entry[]>> chunks_;
+    std::vector<std::uint32_t> heads_;  // first entry of each open bucket
+    std::uint32_t used_ = 0;            // entries carved from the chunks, live or erased
+    std::uint32_t count_ = 0;           // live entries
+    std::uint32_t freeHead_ = kNone;    // erased entries waiting for reuse
+    std::uint32_t mask_ = 0;
+};
+
+template <class MakeKey>
+HashTable::Entry& HashTable::findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey) {
+    std::uint32_t i = find(key, hash);
+    if (i == kNone) {
+        Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
+        i = insertNew(key, hash);
+        at(i).key = std::move(stored);
+    }
+    return at(i);
+}
+
+template <class Sink>
+void HashTable::drain(Sink sink) {
+    for (std::uint32_t i = 0; i < used_; ++i) {
+        Entry& e = at(i);
+        sink(e.key);
+        sink(e.value);
+    }
+}
+
+}  // namespace orvane::detail

@@ -1,0 +1,875 @@
+// Value bodies, conversions, text forms, comparison, paths and container access.
+//
+// Invariants kept here (besides those in value.h):
+// - A body is 32 bytes from the slab pool: count, kind, then a 24-byte payload. Strings and Vectors
+//   keep their storage in a std::vector (pointer, size, capacity); a Hash points to its table, which
+//   is null until the first entry is made.
+// - A writer owns its body before it changes it: fresh() gives an empty-or-reused body of the wanted
+//   kind, writable() additionally copies a shared container (shallowly) so the copy keeps its order.
+// - Release never recurses: a dead container is linked into a list through its own header (the next
+//   pointer, with its kind in the low bit) and its children are dropped from a loop.
+// - compare() and path walks keep their position on an explicit stack.
+#include "value/value.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "value/body_pool.h"
+#include "value/hash_table.h"
+#include "value/text.h"
+
+namespace orvane {
+namespace detail {
+
+struct Body : BodyHeader {
+    union Payload {
+        Payload() {}
+        ~Payload() {}
+        std::int32_t integer;
+        double real;
+        std::uintptr_t address;
+        bool boolean;
+        std::vector<char> narrow;
+        std::vector<char16_t> wide;
+        std::vector<Value> vector;
+        std::unique_ptr<HashTable> hash;  // null while the Hash is empty and has never held an entry
+    } p;
+};
+static_assert(sizeof(Body) <= kBodySize && alignof(Body) <= kBodyAlign);
+static_assert(sizeof(void*) != 8 || sizeof(Body) == 32, "a body should be 32 bytes on 64-bit targets");
+static_assert(sizeof(std::uintptr_t) <= sizeof(BodyHeader), "a dead body's header holds a link");
+
+struct ValueAccess {
+    static Body* get(const Value& v) noexcept { return static_cast<Body*>(v.body_); }
+    static void set(Value& v, Body* b) noexcept { v.body_ = b; }
+    static Body* take(Value& v) noexcept {
+        Body* b = get(v);
+        v.body_ = nullptr;
+        return b;
+    }
+};
+
+KeyText textOf(const Value& v) noexcept {
+    const Body* b = ValueAccess::get(v);
+    if (b && b->kind == ValueKind::NarrowString) return {b->p.narrow.data(), b->p.narrow.size(), false};
+    if (b && b->kind == ValueKind::WideString) return {b->p.wide.data(), b->p.wide.size(), true};
+    return {"", 0, false};
+}
+
+namespace {
+
+using VK = ValueKind;
+
+bool isContainer(VK k) { return k == VK::Vector || k == VK::Hash; }
+bool isStringKind(VK k) { return k == VK::NarrowString || k == VK::WideString; }
+
+// Starts a body's life in memory from the pool (or in a body whose payload was just destroyed).
+Body* initBody(void* memory, VK kind) noexcept {
+    auto* b = std::construct_at(static_cast<Body*>(memory));
+    b->refs = 1;
+    b->kind = kind;
+    switch (kind) {
+        case VK::NarrowString: std::construct_at(&b->p.narrow); break;
+        case VK::WideString: std::construct_at(&b->p.wide); break;
+        case VK::Vector: std::construct_at(&b->p.vector); break;
+        case VK::Hash: std::construct_at(&b->p.hash); break;
+        default: b->p.address = 0; break;
+    }
+    return b;
+}
+
+Body* newBody(VK kind) { return initBody(allocateBody(), kind); }
+
+void destroyScalar(Body* b) noexcept {
+    if (b->kind == VK::NarrowString) std::destroy_at(&b->p.narrow);
+    else if (b->kind == VK::WideString) std::destroy_at(&b->p.wide);
+}
+
+// The list of dead containers whose children still have to be dropped.
+class DeadList {
+public:
+    void push(Body* b) noexcept {
+        const std::uintptr_t link = reinterpret_cast<std::uintptr_t>(top_) | (b->kind == VK::Hash ? 1 : 0);
+        std::memcpy(static_cast<BodyHeader*>(b), &link, sizeof link);
+        top_ = b;
+    }
+    Body* pop(VK& kind) noexcept {
+        Body* b = top_;
+        if (!b) return nullptr;
+        std::uintptr_t link;
+        std::memcpy(&link, static_cast<BodyHeader*>(b), sizeof link);
+        kind = (link & 1) ? VK::Hash : VK::Vector;
+        top_ = reinterpret_cast<Body*>(link & ~std::uintptr_t{1});
+        return b;
+    }
+
+    void drop(Value& handle) noexcept {
+        Body* c = ValueAccess::take(handle);
+        if (!c || --c->refs != 0) return;
+        if (isContainer(c->kind)) {
+            push(c);
+        } else {
+            destroyScalar(c);
+            freeBody(c);
+        }
+    }
+
+    // Drops the handles of a container and destroys its payload; the body's memory stays.
+    void empty(Body* c, VK kind) noexcept {
+        if (kind == VK::Vector) {
+            for (Value& v : c->p.vector) drop(v);
+            std::destroy_at(&c->p.vector);
+        } else {
+            if (c->p.hash) c->p.hash->drain([this](Value& v) { drop(v); });
+            std::destroy_at(&c->p.hash);
+        }
+    }
+
+    void drain() noexcept {
+        VK kind;
+        while (Body* c = pop(kind)) {
+            empty(c, kind);
+            freeBody(c);
+        }
+    }
+
+private:
+    Body* top_ = nullptr;
+};
+
+void destroyPayload(Body* b) noexcept {
+    if (!isContainer(b->kind)) {
+        destroyScalar(b);
+        return;
+    }
+    DeadList dead;
+    dead.empty(b, b->kind);
+    dead.drain();
+}
+
+// A body of `kind` owned by v alone; its payload is the old one when v already owned such a body,
+// else empty. Other owners of v's old body keep it.
+Body* fresh(Value& v, VK kind) {
+    Body* b = ValueAccess::get(v);
+    if (b && b->refs == 1) {
+        if (b->kind == kind) return b;
+        destroyPayload(b);
+        return initBody(b, kind);
+    }
+    Body* n = newBody(kind);
+    if (b) --b->refs;  // shared: never the last owner here
+    ValueAccess::set(v, n);
+    return n;
+}
+
+
+// v as an owned container of `kind`: a shared one of that kind is copied shallowly (a Hash keeps its
+// order), any other value is replaced by an empty container.
+Body* writable(Value& v, VK kind) {
+    Body* b = ValueAccess::get(v);
+    if (!b || b->kind != kind) return fresh(v, kind);
+    if (b->refs == 1) return b;
+    Body* n;
+    if (kind == VK::Vector) {
+        std::vector<Value> copy(b->p.vector);
+        n = newBody(kind);
+        n->p.vector = std::move(copy);
+    } else {
+        std::unique_ptr<HashTable> copy = b->p.hash ? std::make_unique<HashTable>(*b->p.hash) : nullptr;
+        n = newBody(kind);
+        n->p.hash = std::move(copy);
+    }
+    --b->refs;
+    ValueAccess::set(v, n);
+    return n;
+}
+
+// A stack that lives on the call stack while shallow and spills to the heap when deep.
+template <class T, std::size_t N>
+class SmallStack {
+public:
+    bool empty() const noexcept { return size_ == 0; }
+    T& back() noexcept { return size_ <= N ? inline_[size_ - 1] : spill_.back(); }
+    void push(T t) {
+        if (size_ < N) inline_[size_] = std::move(t);
+        else spill_.push_back(std::move(t));
+        ++size_;
+    }
+    void pop() noexcept {
+        if (size_ > N) spill_.pop_back();
+        else inline_[size_ - 1] = T{};
+        --size_;
+    }
+
+private:
+    std::array<T, N> inline_{};
+    std::vector<T> spill_;
+    std::size_t size_ = 0;
+};
+
+// A key as find and entry see it: a string's own text, any other value's toNarrowString.
+class KeyArg {
+public:
+    explicit KeyArg(const Value& key) {
+        if (key.isString()) {
+            text_ = textOf(key);
+        } else {
+            own_ = key.toNarrowString();
+            text_ = KeyText::of(own_);
+        }
+        hash_ = hashText(text_);
+    }
+    KeyArg(const KeyArg&) = delete;
+    KeyArg& operator=(const KeyArg&) = delete;
+
+    KeyText text() const noexcept { return text_; }
+    std::uint32_t hash() const noexcept { return hash_; }
+    std::string& ownText() noexcept { return own_; }
+
+private:
+    std::string own_;
+    KeyText text_{};
+    std::uint32_t hash_ = 0;
+};
+
+const HashTable::Entry* findEntry(const Value& hash, KeyText key, std::uint32_t code) noexcept {
+    const Body* b = ValueAccess::get(hash);
+    if (!b || b->kind != VK::Hash || !b->p.hash) return nullptr;
+    const std::uint32_t i = b->p.hash->find(key, code);
+    return i == HashTable::kNone ? nullptr : &b->p.hash->at(i);
+}
+
+const HashTable::Entry* findEntry(const Value& hash, KeyText key) noexcept {
+    return findEntry(hash, key, hashText(key));
+}
+
+// Blanks (U+0020 only), one sign, digits; the sum wraps as unsigned 32-bit, the sign comes last.
+template <class C>
+std::int32_t parseDecimal(const C* p, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n && p[i] == C(' ')) ++i;
+    bool negative = false;
+    if (i < n && (p[i] == C('+') || p[i] == C('-'))) negative = p[i++] == C('-');
+    std::uint32_t sum = 0;
+    for (; i < n && p[i] >= C('0') && p[i] <= C('9'); ++i)
+        sum = sum * 10 + static_cast<std::uint32_t>(p[i] - C('0'));
+    return static_cast<std::int32_t>(negative ? 0u - sum : sum);
+}
+
+template <class C>
+bool textIsFalse(const std::vector<C>& t) {
+    static constexpr C kFalse[] = {C('f'), C('a'), C('l'), C('s'), C('e')};
+    if (t.empty()) return true;
+    if (t.size() == 1) return t[0] == C('0');
+    return t.size() == 5 && std::equal(t.begin(), t.end(), kFalse);
+}
+
+// x86's conversion answers the "integer indefinite" value for NaN and out-of-range doubles.
+std::int32_t truncateToInt32(double d) {
+    if (!(d > -2147483649.0 && d < 2147483648.0)) return INT32_MIN;
+    return static_cast<std::int32_t>(d);
+}
+
+template <class T>
+int threeWay(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+Value& scratchSlot() {
+    thread_local Value scratch;
+    return scratch;
+}
+
+Value& handOutScratch() {
+    Value& s = scratchSlot();
+    s = Value();
+    return s;
+}
+
+}  // namespace
+}  // namespace detail
+
+using detail::Body;
+using detail::HashTable;
+using detail::KeyText;
+using detail::ValueAccess;
+using VK = ValueKind;
+
+void detail::destroyBody(BodyHeader* header) noexcept {
+    Body* b = static_cast<Body*>(header);
+    destroyPayload(b);
+    freeBody(b);
+}
+
+// ---------------------------------------------------------------- construction and assignment
+
+Value::Value(std::int32_t v) { setInteger(v); }
+Value::Value(double v) { setFloat(v); }
+Value::Value(bool v) { setBoolean(v); }
+Value::Value(std::string_view text) { setNarrowString(text); }
+Value::Value(std::u16string_view text) { setWideString(text); }
+
+Value& Value::operator=(Value&& other) noexcept {
+    if (this != &other) {
+        detail::BodyHeader* old = body_;
+        body_ = other.body_;
+        other.body_ = nullptr;
+        if (old && --old->refs == 0) detail::destroyBody(old);
+    }
+    return *this;
+}
+
+void Value::assign(const Value& other) noexcept {
+    if (other.body_) ++other.body_->refs;  // first, so that assigning a Value to itself is harmless
+    detail::BodyHeader* old = body_;
+    body_ = other.body_;
+    if (old && --old->refs == 0) detail::destroyBody(old);
+}
+
+const Value& Value::undef() noexcept {
+    static constinit const Value shared;
+    return shared;
+}
+
+// ---------------------------------------------------------------- kinds and scalars
+
+bool Value::isString() const noexcept { return detail::isStringKind(kind()); }
+
+const void* Value::pointer() const noexcept {
+    if (kind() != VK::Pointer) return nullptr;
+    return reinterpret_cast<const void*>(ValueAccess::get(*this)->p.address);
+}
+
+std::int32_t Value::toInteger() const {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::NarrowString: return detail::parseDecimal(b->p.narrow.data(), b->p.narrow.size());
+        case VK::WideString: return detail::parseDecimal(b->p.wide.data(), b->p.wide.size());
+        case VK::Integer: return b->p.integer;
+        case VK::Float: return detail::truncateToInt32(b->p.real);
+        case VK::Pointer: return static_cast<std::int32_t>(static_cast<std::uint32_t>(b->p.address));
+        case VK::Boolean: return b->p.boolean ? 1 : 0;
+        default: return 0;
+    }
+}
+
+double Value::toFloat() const {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::NarrowString: return parseFloat(std::string_view(b->p.narrow.data(), b->p.narrow.size()));
+        case VK::WideString:
+            return parseFloat(narrow(std::u16string_view(b->p.wide.data(), b->p.wide.size())));
+        case VK::Integer: return b->p.integer;
+        case VK::Float: return b->p.real;
+        case VK::Boolean: return b->p.boolean ? 1.0 : 0.0;
+        default: return 0.0;
+    }
+}
+
+bool Value::toBoolean() const {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::NarrowString: return !detail::textIsFalse(b->p.narrow);
+        case VK::WideString: return !detail::textIsFalse(b->p.wide);
+        case VK::Integer: return b->p.integer != 0;
+        case VK::Float: return b->p.real != 0.0;  // a NaN is true
+        case VK::Pointer: return b->p.address != 0;
+        case VK::Boolean: return b->p.boolean;
+        case VK::Vector:
+        case VK::Hash: return size() != 0;
+        default: return false;
+    }
+}
+
+std::u16string Value::toWideString() const {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::Undef: return u"undef";
+        case VK::NarrowString: return widen(std::string_view(b->p.narrow.data(), b->p.narrow.size()));
+        case VK::WideString: return std::u16string(b->p.wide.data(), b->p.wide.size());
+        case VK::Integer: return format(u"%d", b->p.integer);
+        case VK::Float: return format(u"%g", b->p.real);
+        case VK::Pointer: return format(u"%p", reinterpret_cast<const void*>(b->p.address));
+        case VK::Boolean: return b->p.boolean ? u"true" : u"false";
+        case VK::Vector: return u"{vector}";
+        case VK::Hash: return u"{hash}";
+    }
+    return u"{invalid}";
+}
+
+std::string Value::toNarrowString() const {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::NarrowString: return std::string(b->p.narrow.data(), b->p.narrow.size());
+        case VK::WideString: return narrow(std::u16string_view(b->p.wide.data(), b->p.wide.size()));
+        default: return narrow(toWideString());
+    }
+}
+
+std::uint32_t Value::size() const noexcept {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::Vector: return static_cast<std::uint32_t>(b->p.vector.size());
+        case VK::Hash: return b->p.hash ? b->p.hash->size() : 0;
+        default: return 0;
+    }
+}
+
+std::uint32_t Value::hashCode() const noexcept {
+    const Body* b = ValueAccess::get(*this);
+    switch (kind()) {
+        case VK::NarrowString:
+        case VK::WideString: return detail::hashText(detail::textOf(*this));
+        case VK::Integer: return static_cast<std::uint32_t>(b->p.integer);
+        case VK::Float: return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(b->p.real));
+        case VK::Pointer: return static_cast<std::uint32_t>(b->p.address);
+        case VK::Boolean: return b->p.boolean ? 1 : 0;
+        case VK::Vector:
+        case VK::Hash: return size();
+        default: return 0;
+    }
+}
+
+std::u16string Value::quoted(bool forceDoubleQuotes) const {
+    const std::u16string text = toWideString();
+    const bool verbatim = !forceDoubleQuotes && std::none_of(text.begin(), text.end(), [](char16_t c) {
+        return c < 0x20 || c == u'\'';
+    });
+    std::u16string out;
+    out.reserve(text.size() + 2);
+    if (verbatim) {
+        out += u'\'';
+        out += text;
+        out += u'\'';
+        return out;
+    }
+    out += u'"';
+    for (char16_t c : text) {
+        switch (c) {
+            case u'"': out += u"\\\""; break;
+            case u'\\': out += u"\\\\"; break;
+            case u'\n': out += u"\\n"; break;
+            case u'\r': out += u"\\r"; break;
+            case u'\t': out += u"\\t"; break;
+            default:
+                if (c < 0x20) formatTo(out, u"\\x%02X", {FormatArg(unsigned{c})});
+                else out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+// ---------------------------------------------------------------- setters
+
+void Value::setNarrowString(std::string_view text) {
+    detail::fresh(*this, VK::NarrowString)->p.narrow.assign(text.begin(), text.end());
+}
+
+void Value::setWideString(std::u16string_view text) {
+    detail::fresh(*this, VK::WideString)->p.wide.assign(text.begin(), text.end());
+}
+
+void Value::setInteger(std::int32_t v) { detail::fresh(*this, VK::Integer)->p.integer = v; }
+void Value::setFloat(double v) { detail::fresh(*this, VK::Float)->p.real = v; }
+void Value::setPointer(const void* address) {
+    detail::fresh(*this, VK::Pointer)->p.address = reinterpret_cast<std::uintptr_t>(address);
+}
+void Value::setBoolean(bool v) { detail::fresh(*this, VK::Boolean)->p.boolean = v; }
+void Value::setEmptyVector() { detail::fresh(*this, VK::Vector)->p.vector.clear(); }
+
+// ---------------------------------------------------------------- read-only container access
+
+const Value& Value::at(std::uint32_t index) const noexcept {
+    const Body* b = ValueAccess::get(*this);
+    if (kind() == VK::Vector && index < b->p.vector.size()) return b->p.vector[index];
+    return undef();
+}
+
+bool Value::hasIndex(std::uint32_t index, bool requireDefined) const noexcept {
+    if (kind() != VK::Vector || index >= size()) return false;
+    return !requireDefined || at(index).kind() != VK::Undef;
+}
+
+const Value& Value::find(const Value& key) const {
+    if (kind() != VK::Hash) return undef();
+    detail::KeyArg k(key);
+    const HashTable::Entry* e = detail::findEntry(*this, k.text(), k.hash());
+    return e ? e->value : undef();
+}
+
+const Value& Value::findByName(std::string_view name) const noexcept {
+    const HashTable::Entry* e = detail::findEntry(*this, KeyText::of(name));
+    return e ? e->value : undef();
+}
+
+bool Value::existsByName(std::string_view name, bool requireDefined) const noexcept {
+    const HashTable::Entry* e = detail::findEntry(*this, KeyText::of(name));
+    return e && (!requireDefined || e->value.kind() != VK::Undef);
+}
+
+bool Value::existsByName(std::u16string_view name, bool requireDefined) const noexcept {
+    const HashTable::Entry* e = detail::findEntry(*this, KeyText::of(name));
+    return e && (!requireDefined || e->value.kind() != VK::Undef);
+}
+
+namespace detail {
+namespace {
+
+// Walks the components of a Vector path in order, descending into components that are Vectors
+// themselves. visit(component) handles every other component and returns false to stop the walk;
+// leaveNested() runs when a nested Vector ends and may stop it too. Returns false when stopped.
+template <class Visit, class LeaveNested>
+bool walkPath(const Value& path, Visit visit, LeaveNested leaveNested) {
+    struct Frame {
+        const Value* vector = nullptr;
+        std::uint32_t next = 0;
+    };
+    SmallStack<Frame, 8> stack;
+    stack.push({&path, 0});
+    for (;;) {
+        Frame& f = stack.back();
+        if (f.next == f.vector->size()) {
+            stack.pop();
+            if (stack.empty()) return true;
+            if (!leaveNested()) return false;
+            continue;
+        }
+        const Value& c = f.vector->at(f.next++);
+        if (c.isVector()) {
+            stack.push({&c, 0});
+        } else if (!visit(c)) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace detail
+
+const Value& Value::resolve(const Value& path) const {
+    switch (path.kind()) {
+        case VK::Integer: return at(static_cast<std::uint32_t>(path.toInteger()));
+        case VK::NarrowString:
+        case VK::WideString: return find(path);
+        case VK::Vector: {
+            const Value* here = this;
+            detail::walkPath(
+                path,
+                [&](const Value& c) {
+                    here = &here->resolve(c);
+                    return true;
+                },
+                [] { return true; });
+            return *here;
+        }
+        default: return *this;
+    }
+}
+
+bool Value::exists(const Value& path, bool requireDefined) const {
+    switch (path.kind()) {
+        case VK::Undef: return !requireDefined || kind() != VK::Undef;
+        case VK::Integer: return hasIndex(static_cast<std::uint32_t>(path.toInteger()), true);
+        case VK::NarrowString:
+        case VK::WideString: {
+            const HashTable::Entry* e = detail::findEntry(*this, detail::textOf(path));
+            return e && (!requireDefined || e->value.kind() != VK::Undef);
+        }
+        case VK::Vector: {
+            const Value* here = this;
+            const bool walked = detail::walkPath(
+                path,
+                [&](const Value& c) {
+                    if (!here->exists(c, true)) return false;
+                    here = &here->resolve(c);
+                    return true;
+                },
+                [&] { return here->kind() != VK::Undef; });  // a nested path ends as a defined one
+            return walked && (!requireDefined || here->kind() != VK::Undef);
+        }
+        default: return false;
+    }
+}
+
+Value Value::firstKey(Value* valueOut) const {
+    Value key;
+    const Value* value = &undef();
+    const Body* b = ValueAccess::get(*this);
+    if (kind() == VK::Vector && !b->p.vector.empty()) {
+        key.setInteger(0);
+        value = &b->p.vector[0];
+    } else if (kind() == VK::Hash && b->p.hash && b->p.hash->size() != 0) {
+        const HashTable::Entry& e = b->p.hash->at(b->p.hash->first());
+        key = e.key;
+        value = &e.value;
+    }
+    if (valueOut) *valueOut = *value;
+    return key;
+}
+
+Value Value::nextKey(const Value& key, Value* valueOut) const {
+    Value next;
+    const Value* value = &undef();
+    const Body* b = ValueAccess::get(*this);
+    if (kind() == VK::Vector) {
+        const std::int64_t i = std::int64_t{key.toInteger()} + 1;
+        if (i >= 1 && i < static_cast<std::int64_t>(b->p.vector.size())) {
+            next.setInteger(static_cast<std::int32_t>(i));
+            value = &b->p.vector[static_cast<std::size_t>(i)];
+        }
+    } else if (kind() == VK::Hash && key.isString() && b->p.hash) {
+        const HashTable& t = *b->p.hash;
+        const KeyText k = detail::textOf(key);
+        std::uint32_t i = t.find(k, detail::hashText(k));
+        if (i != HashTable::kNone) i = t.next(i);
+        if (i != HashTable::kNone) {
+            next = t.at(i).key;
+            value = &t.at(i).value;
+        }
+    }
+    if (valueOut) *valueOut = *value;
+    return next;
+}
+
+// ---------------------------------------------------------------- writing container access
+
+bool Value::isScratchSlot() const noexcept { return this == &detail::scratchSlot(); }
+
+Value& Value::element(std::uint32_t index) {
+    if (index >= kMaxVectorSize) return detail::handOutScratch();
+    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    if (index >= v.size()) v.resize(std::size_t{index} + 1);
+    return v[index];
+}
+
+Value& Value::appendSlot() {
+    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    if (v.size() >= kMaxVectorSize) return detail::handOutScratch();
+    return v.emplace_back();
+}
+
+void Value::resize(std::uint32_t n) {
+    if (n > kMaxVectorSize) throw std::bad_alloc();
+    detail::writable(*this, VK::Vector)->p.vector.resize(n);
+}
+
+void Value::appendAll(const Value& vector) {
+    const Value source = vector;  // keeps it whole even when it is this Value or lives inside it
+    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    if (!source.isVector()) return;
+    const std::vector<Value>& from = ValueAccess::get(source)->p.vector;
+    if (from.size() > kMaxVectorSize - v.size()) throw std::bad_alloc();
+    v.insert(v.end(), from.begin(), from.end());
+}
+
+Value& Value::entry(const Value& key) {
+    const Value keep = key;  // the key may live inside this Value, which is about to change
+    detail::KeyArg k(keep);
+    Body* b = detail::writable(*this, VK::Hash);
+    if (!b->p.hash) b->p.hash = std::make_unique<HashTable>();
+    return b->p.hash
+        ->findOrInsert(k.text(), k.hash(),
+                       [&] { return keep.isString() ? keep : Value(std::string_view(k.ownText())); })
+        .value;
+}
+
+Value& Value::entryAt(const Value& path) {
+    const Value keep = path;  // the path may live inside this Value, which is about to change
+    switch (keep.kind()) {
+        case VK::Integer: return element(static_cast<std::uint32_t>(keep.toInteger()));
+        case VK::NarrowString:
+        case VK::WideString: return entry(keep);
+        case VK::Vector: {
+            Value* slot = this;
+            detail::walkPath(
+                keep,
+                [&](const Value& c) {
+                    slot = &slot->entryAt(c);
+                    return !slot->isScratchSlot();  // a refused index ends the walk where the caller sees it
+                },
+                [] { return true; });
+            return *slot;
+        }
+        default: return *this;
+    }
+}
+
+std::uint32_t Value::eraseKey(std::u16string_view key) {
+    const KeyText k = KeyText::of(key);
+    const std::uint32_t code = detail::hashText(k);
+    if (!detail::findEntry(*this, k, code)) return 0;  // nothing to remove: no need to detach
+    return detail::writable(*this, VK::Hash)->p.hash->erase(k, code) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- derived values
+
+Value Value::keys(bool includeUndefined) const {
+    Value out;
+    const Body* b = ValueAccess::get(*this);
+    if (kind() == VK::Vector) {
+        std::vector<Value>& keys = detail::fresh(out, VK::Vector)->p.vector;
+        keys.reserve(b->p.vector.size());
+        for (std::size_t i = 0; i < b->p.vector.size(); ++i)
+            if (includeUndefined || b->p.vector[i].kind() != VK::Undef)
+                keys.emplace_back(static_cast<std::int32_t>(i));
+    } else if (kind() == VK::Hash) {
+        std::vector<Value>& keys = detail::fresh(out, VK::Vector)->p.vector;
+        if (const HashTable* t = b->p.hash.get()) {
+            keys.reserve(t->size());
+            for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
+                if (includeUndefined || t->at(i).value.kind() != VK::Undef) keys.push_back(t->at(i).key);
+        }
+    }
+    return out;
+}
+
+Value Value::values() const {
+    if (kind() == VK::Vector) return *this;
+    Value out;
+    std::vector<Value>& values = detail::fresh(out, VK::Vector)->p.vector;
+    if (kind() == VK::Hash) {
+        if (const HashTable* t = ValueAccess::get(*this)->p.hash.get()) {
+            values.reserve(t->size());
+            for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
+                values.push_back(t->at(i).value);
+        }
+    } else {
+        values.push_back(*this);
+    }
+    return out;
+}
+
+void Value::sort() {
+    if (kind() != VK::Vector) return;
+    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    std::stable_sort(v.begin(), v.end(), [](const Value& a, const Value& b) { return a.compare(b) < 0; });
+}
+
+void Value::sortNoCase() {
+    if (kind() != VK::Vector) return;
+    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    std::stable_sort(v.begin(), v.end(),
+                     [](const Value& a, const Value& b) { return a.compare(b, 0, nullptr, false) < 0; });
+}
+
+namespace detail {
+namespace {
+
+// One pair of containers being compared element by element.
+struct CompareFrame {
+    const Value* a = nullptr;
+    const Value* b = nullptr;
+    std::uint32_t depth = 0;
+    std::uint32_t index = 0;  // the pair of children under comparison
+    std::uint32_t count = 0;
+    Value keys;  // a Hash pair's keys in sorted order
+};
+
+class Comparer {
+public:
+    Comparer(Value* diffPath, bool caseSensitive) : diffPath_(diffPath), caseSensitive_(caseSensitive) {}
+
+    int run(const Value& a, const Value& b, std::uint32_t depth) {
+        int r;
+        if (open(a, b, depth, r)) return r;
+        for (;;) {
+            CompareFrame& f = stack_.back();
+            if (f.index == f.count) {
+                stack_.pop();
+                if (stack_.empty()) return 0;
+                ++stack_.back().index;
+                continue;
+            }
+            const Value* ca;
+            const Value* cb;
+            if (f.keys.isVector()) {
+                const Value& key = f.keys.at(f.index);
+                ca = &f.a->find(key);
+                cb = &f.b->find(key);
+            } else {
+                ca = &f.a->at(f.index);
+                cb = &f.b->at(f.index);
+            }
+            if (!open(*ca, *cb, f.depth + 1, r)) continue;  // a new pair of containers is on top
+            if (r == 0) {
+                ++stack_.back().index;
+                continue;
+            }
+            // Each level records its own position after the deeper ones, outermost last.
+            while (!stack_.empty()) {
+                CompareFrame& g = stack_.back();
+                if (diffPath_) {
+                    Value position =
+                        g.keys.isVector() ? g.keys.at(g.index) : Value(static_cast<std::int32_t>(g.index));
+                    diffPath_->element(g.depth) = std::move(position);
+                }
+                stack_.pop();
+            }
+            return r;
+        }
+    }
+
+private:
+    // Decides a pair at once (true, result in r) or pushes it as a frame to walk (false).
+    bool open(const Value& a, const Value& b, std::uint32_t depth, int& r) {
+        const VK ka = a.kind(), kb = b.kind();
+        if (ka != kb) {
+            if (isStringKind(ka) && isStringKind(kb)) r = compareText(textOf(a), textOf(b), caseSensitive_);
+            else r = threeWay(static_cast<std::uint32_t>(ka), static_cast<std::uint32_t>(kb));
+            return true;
+        }
+        if (diffPath_) diffPath_->setEmptyVector();
+        const Body* x = ValueAccess::get(a);
+        const Body* y = ValueAccess::get(b);
+        switch (ka) {
+            case VK::Undef: r = 1; return true;  // two Undef values never compare equal
+            case VK::NarrowString:
+            case VK::WideString: r = compareText(textOf(a), textOf(b), caseSensitive_); return true;
+            case VK::Integer: r = threeWay(x->p.integer, y->p.integer); return true;
+            case VK::Float: r = threeWay(x->p.real, y->p.real); return true;  // a NaN is equal to all
+            case VK::Pointer: r = threeWay(x->p.address, y->p.address); return true;
+            case VK::Boolean: r = threeWay(x->p.boolean, y->p.boolean); return true;
+            case VK::Vector: {
+                const std::uint32_t n = a.size();
+                r = threeWay(n, b.size());
+                if (r != 0 || n == 0) return true;
+                stack_.push({&a, &b, depth, 0, n, Value()});
+                return false;
+            }
+            case VK::Hash: {
+                Value keysA = a.keys(true), keysB = b.keys(true);
+                keysA.sort();
+                keysB.sort();
+                const std::uint32_t n = keysA.size();
+                r = threeWay(n, keysB.size());
+                for (std::uint32_t i = 0; r == 0 && i < n; ++i)
+                    r = compareText(textOf(keysA.at(i)), textOf(keysB.at(i)), true);
+                if (r != 0 || n == 0) return true;
+                stack_.push({&a, &b, depth, 0, n, std::move(keysA)});
+                return false;
+            }
+        }
+        r = 0;
+        return true;
+    }
+
+    SmallStack<CompareFrame, 4> stack_;
+    Value* diffPath_;
+    bool caseSensitive_;
+};
+
+}  // namespace
+}  // namespace detail
+
+int Value::compare(const Value& other, std::uint32_t depth, Value* diffPath, bool caseSensitive) const {
+    return detail::Comparer(diffPath, caseSensitive).run(*this, other, depth);
+}
+
+}  // namespace orvane
