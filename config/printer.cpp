@@ -19,7 +19,6 @@
 #include <deque>
 #include <utility>
 
-#include "value/hash_table.h"
 #include "value/text.h"
 
 namespace orvane::config {
@@ -39,58 +38,6 @@ const Value& option(const Value& group, std::string_view name) {
 
 std::int32_t orAutomatic(const Value& displayType) {
     return displayType.kind() == VK::Undef ? -1 : displayType.toInteger();
-}
-
-// Writes the literal form of quoted() straight into the output, without a string per call.
-template <class C>
-void appendQuotedUnits(std::u16string& out, const C* text, std::size_t n, bool forceDoubleQuotes) {
-    auto unit = [](C c) { return static_cast<char16_t>(static_cast<std::make_unsigned_t<C>>(c)); };
-    bool verbatim = !forceDoubleQuotes;
-    for (std::size_t i = 0; verbatim && i < n; ++i) {
-        const char16_t c = unit(text[i]);
-        verbatim = c >= 0x20 && c != u'\'';
-    }
-    if (verbatim) {
-        const std::size_t at = out.size();
-        out.resize(at + n + 2);
-        char16_t* p = out.data() + at;
-        *p++ = u'\'';
-        for (std::size_t i = 0; i < n; ++i) *p++ = unit(text[i]);
-        *p = u'\'';
-        return;
-    }
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    out += u'"';
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t c = unit(text[i]);
-        switch (c) {
-            case u'"': out += u"\\\""; break;
-            case u'\\': out += u"\\\\"; break;
-            case u'\n': out += u"\\n"; break;
-            case u'\r': out += u"\\r"; break;
-            case u'\t': out += u"\\t"; break;
-            default:
-                if (c < 0x20) {
-                    const char16_t escape[] = {u'\\', u'x', kHex[c >> 4], kHex[c & 0xF]};
-                    out.append(escape, 4);
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += u'"';
-}
-
-void appendQuoted(std::u16string& out, const Value& v, bool forceDoubleQuotes) {
-    if (v.isString()) {
-        // The value layer's own view of a string's characters: quoting a key must not copy it first.
-        const detail::KeyText t = detail::textOf(v);
-        if (t.wide) appendQuotedUnits(out, static_cast<const char16_t*>(t.data), t.length, forceDoubleQuotes);
-        else appendQuotedUnits(out, static_cast<const char*>(t.data), t.length, forceDoubleQuotes);
-        return;
-    }
-    const std::u16string text = v.toWideString();
-    appendQuotedUnits(out, text.data(), text.size(), forceDoubleQuotes);
 }
 
 void appendInteger(std::u16string& out, std::int64_t v) {
@@ -194,7 +141,7 @@ private:
 
     void appendKeyName(const Value& key) {
         names_ += u'[';
-        appendQuoted(names_, key, false);
+        key.appendQuoted(names_, false);
         names_ += u']';
     }
 
@@ -236,7 +183,7 @@ private:
         switch (data.kind()) {
             case VK::NarrowString:
             case VK::WideString:
-                appendQuoted(out_, data, option(option(desc, "String"), "DoubleQuote").toBoolean());
+                data.appendQuoted(out_, option(option(desc, "String"), "DoubleQuote").toBoolean());
                 return;
             case VK::Integer: appendInteger(out_, data.toInteger()); return;
             case VK::Float: formatTo(out_, u"%g", {FormatArg(data.toFloat())}); return;
@@ -281,7 +228,7 @@ private:
                 const Value& k = keys.at(i);
                 if (k.isInteger()) continue;
                 if (i > 0) out_ += u", ";
-                appendQuoted(out_, k, false);
+                k.appendQuoted(out_, false);
             }
             out_ += u')';
             writeSuffix(named);

@@ -6,6 +6,8 @@
 //   a wrapped child or a closed group), so building is linear in the number of tokens.
 #include "config/tree_builder.h"
 
+#include "value/value.h"
+
 #include <array>
 #include <utility>
 
@@ -177,46 +179,11 @@ private:
     Node* current_;
 };
 
-// The literal form that the scanner reads back: apostrophes when nothing needs escaping, else
-// double quotes with backslash escapes.
-void appendQuoted(std::u16string& out, std::u16string_view text) {
-    bool plain = true;
-    for (char16_t c : text) {
-        if (c < 0x20 || c == u'\'') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain) {
-        out += u'\'';
-        out += text;
-        out += u'\'';
-        return;
-    }
-    out += u'"';
-    for (char16_t c : text) {
-        switch (c) {
-        case u'"': out += u"\\\""; break;
-        case u'\\': out += u"\\\\"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\r': out += u"\\r"; break;
-        case u'\t': out += u"\\t"; break;
-        default:
-            if (c < 0x20) {
-                formatTo(out, u"\\x%02X", {static_cast<unsigned>(c)});
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += u'"';
-}
-
 void appendLeaf(std::u16string& out, const Node& node) {
     switch (node.kind) {
     case NodeKind::Number: formatTo(out, u"%d", {node.intValue}); break;
     case NodeKind::Float: formatTo(out, u"%g", {node.floatValue}); break;
-    case NodeKind::String: appendQuoted(out, node.text); break;
+    case NodeKind::String: Value(std::u16string_view(node.text)).appendQuoted(out, false); break;
     case NodeKind::Undef: out += node.text; break;
     default: out += nodeKindName(node.kind); break;
     }

@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "value/body_pool.h"
@@ -436,21 +436,30 @@ std::uint32_t Value::hashCode() const noexcept {
     }
 }
 
-std::u16string Value::quoted(bool forceDoubleQuotes) const {
-    const std::u16string text = toWideString();
-    const bool verbatim = !forceDoubleQuotes && std::none_of(text.begin(), text.end(), [](char16_t c) {
-        return c < 0x20 || c == u'\'';
-    });
-    std::u16string out;
-    out.reserve(text.size() + 2);
-    if (verbatim) {
-        out += u'\'';
-        out += text;
-        out += u'\'';
-        return out;
+namespace {
+
+// The literal form straight into `out`, one pass over the characters, whichever width they have.
+template <class C>
+void appendQuotedUnits(std::u16string& out, const C* text, std::size_t n, bool forceDoubleQuotes) {
+    auto unit = [](C c) { return static_cast<char16_t>(static_cast<std::make_unsigned_t<C>>(c)); };
+    bool verbatim = !forceDoubleQuotes;
+    for (std::size_t i = 0; verbatim && i < n; ++i) {
+        const char16_t c = unit(text[i]);
+        verbatim = c >= 0x20 && c != u'\'';
     }
+    if (verbatim) {
+        const std::size_t at = out.size();
+        out.resize(at + n + 2);
+        char16_t* p = out.data() + at;
+        *p++ = u'\'';
+        for (std::size_t i = 0; i < n; ++i) *p++ = unit(text[i]);
+        *p = u'\'';
+        return;
+    }
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     out += u'"';
-    for (char16_t c : text) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = unit(text[i]);
         switch (c) {
             case u'"': out += u"\\\""; break;
             case u'\\': out += u"\\\\"; break;
@@ -458,11 +467,33 @@ std::u16string Value::quoted(bool forceDoubleQuotes) const {
             case u'\r': out += u"\\r"; break;
             case u'\t': out += u"\\t"; break;
             default:
-                if (c < 0x20) formatTo(out, u"\\x%02X", {FormatArg(unsigned{c})});
-                else out += c;
+                if (c < 0x20) {
+                    const char16_t escape[] = {u'\\', u'x', kHex[c >> 4], kHex[c & 0xF]};
+                    out.append(escape, 4);
+                } else {
+                    out += c;
+                }
         }
     }
     out += u'"';
+}
+
+}  // namespace
+
+void Value::appendQuoted(std::u16string& out, bool forceDoubleQuotes) const {
+    if (isString()) {
+        const detail::KeyText t = detail::textOf(*this);
+        if (t.wide) appendQuotedUnits(out, static_cast<const char16_t*>(t.data), t.length, forceDoubleQuotes);
+        else appendQuotedUnits(out, static_cast<const char*>(t.data), t.length, forceDoubleQuotes);
+        return;
+    }
+    const std::u16string text = toWideString();
+    appendQuotedUnits(out, text.data(), text.size(), forceDoubleQuotes);
+}
+
+std::u16string Value::quoted(bool forceDoubleQuotes) const {
+    std::u16string out;
+    appendQuoted(out, forceDoubleQuotes);
     return out;
 }
 

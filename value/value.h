@@ -106,6 +106,7 @@ public:
     std::uint32_t hashCode() const noexcept;
     // The literal the scanner reads back: 'text' when that is verbatim-safe, else "text" with escapes.
     std::u16string quoted(bool forceDoubleQuotes) const;
+    void appendQuoted(std::u16string& out, bool forceDoubleQuotes) const;  // quoted(), appended
 
     // --- setters: each replaces this handle's value only ---
     void setNarrowString(std::string_view text);
