@@ -10,6 +10,7 @@
 #include "config/text_file.h"
 #include "config/token.h"
 #include "config/tree_builder.h"
+#include "config/validator.h"
 #include "value/text.h"
 
 namespace orvane::config {
@@ -76,13 +77,8 @@ bool ConfigParser::parseText(std::u16string_view text, const Value& metaModel, b
         if (!scanText(error, tokens, text) || !buildTree(error, tokens, root)) return false;
     }
     if (!detail::runStatements(*this, root, variables, depthBase_)) return false;
-    return checkAgainst(metaModel);
-}
-
-bool ConfigParser::checkAgainst(const Value& metaModel) {
-    // The validator plugs in here; until it exists a meta model is accepted unchecked.
-    (void)metaModel;
-    return true;
+    // An Undef meta model means no validation at all (it would admit nothing).
+    return metaModel.kind() == ValueKind::Undef || validate(error, variables, metaModel);
 }
 
 namespace detail {

@@ -225,12 +225,6 @@ TEST(Loader, ErrorIsClearedByTheNextSuccess) {
     EXPECT_TRUE(p.error.empty());
 }
 
-TEST(Loader, MetaModelIsAcceptedWithoutChecking) {
-    ConfigParser p;
-    EXPECT_TRUE(p.parseText(u"['a'] = 1;", hash({{"type", W(u"Vector")}}), false));
-    EXPECT_TRUE(sameValue(p.variables, hash({{"a", I(1)}})));
-}
-
 // A read must leave the store's containers where they are: reading b into a shares b's body, and
 // the store's own table is written in place rather than copied.
 TEST(Loader, PathReadSharesInsteadOfCopying) {
