@@ -5,3 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
+build/bin/orvane-host examples/session.cfg

@@ -1,0 +1,213 @@
+// The settings dialog as a user meets it, through the headless dialogs: what it shows, which
+// controls an edit enables, and what Apply, Test and Close leave in the back-ends.
+#include <gtest/gtest.h>
+
+#include "messengers/backends.h"
+#include "platform/sim/sim_messengers.h"
+#include "ui/settings_dialog.h"
+#include "ui_support.h"
+
+namespace orvane::ui {
+namespace {
+
+using namespace settings_ids;
+using platform::WindowHandle;
+using platform::sim::HeadlessDialogs;
+using Names = std::vector<std::u16string>;
+
+constexpr messengers::StatusEntry kRecorderStatuses[] = {
+    {u"Here", 0, nullptr}, {u"Gone", 1, nullptr}, {u"Busy", 2, nullptr}};
+
+// Records the events that reach ApplyStatus and the template it had at that moment.
+class RecordingMN final : public messengers::IMessengerNotification {
+public:
+    struct Call {
+        std::uint32_t code;
+        std::uintptr_t data, extra;
+        std::u16string message;
+    };
+    std::vector<Call> calls;
+    RecordingMN() : IMessengerNotification(0, 1) {}
+    std::u16string GetName() override { return u"Recorder"; }
+    std::u16string GetStatusName(int i) override {
+        return messengers::statusName(kRecorderStatuses, i);
+    }
+    int GetStatusCount() override { return 3; }
+    bool ApplyStatus(std::uint32_t code, std::uintptr_t data, std::uintptr_t extra) override {
+        calls.push_back({code, data, extra, GetMessage()});
+        return true;
+    }
+};
+
+Names statusNames(messengers::IMessengerNotification& m) {
+    Names out;
+    for (int i = 0; i < m.GetStatusCount(); ++i) out.push_back(m.GetStatusName(i));
+    return out;
+}
+
+class Settings : public test::UiTest {
+protected:
+    // Runs the dialog on Miranda then ICQ 2003 with user acting; the dialog's result.
+    int run(HeadlessDialogs::User user) {
+        CSettings dialog(0x2000);
+        dialog.AddMessenger(&miranda);
+        dialog.AddMessenger(&icq);
+        dialogs.setUser(std::move(user));
+        return dialog.DoModal();
+    }
+    bool enabled(WindowHandle d, int id) const { return control(d, id).enabled; }
+
+    messengers::MirandaMN miranda;
+    messengers::ICQ2003MN icq;
+};
+
+TEST_F(Settings, OpensOnTheFirstMessengerWithApplyDisabled) {
+    miranda.SetActive(true);
+    miranda.SetChangeMessage(true);
+    miranda.SetMessage(u"brb");
+    bool ran = false;
+    EXPECT_EQ(run([&](HeadlessDialogs&, WindowHandle d) {
+                  ran = true;
+                  EXPECT_EQ(control(d, kMessenger).items, (Names{u"Miranda", u"ICQ2003"}));
+                  EXPECT_EQ(control(d, kMessenger).selection, 0);
+                  EXPECT_EQ(control(d, kGroup).text, u"Miranda");
+                  EXPECT_TRUE(control(d, kActive).checked);
+                  EXPECT_EQ(control(d, kConnectStatus).items, statusNames(miranda));
+                  EXPECT_EQ(control(d, kConnectStatus).selection, 1);
+                  EXPECT_EQ(control(d, kDisconnectStatus).selection, 2);
+                  EXPECT_TRUE(control(d, kChangeMessage).checked);
+                  EXPECT_FALSE(control(d, kMinimize).checked);
+                  EXPECT_EQ(control(d, kMessage).text, u"brb");
+                  EXPECT_TRUE(enabled(d, kMessage));
+                  EXPECT_TRUE(enabled(d, kTest));
+                  EXPECT_FALSE(enabled(d, kApply));
+              }),
+              2)
+        << "closing without a user is Close";
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(Settings, UncheckingActiveDisablesTheSettingsAndCloseDiscardsIt) {
+    miranda.SetActive(true);
+    miranda.SetChangeMessage(true);
+    EXPECT_EQ(run([&](HeadlessDialogs& ui, WindowHandle d) {
+                  ASSERT_TRUE(ui.click(d, kActive));
+                  for (int id : {kConnectStatus, kDisconnectStatus, kChangeMessage, kMinimize,
+                                 kMessage, kTest})
+                      EXPECT_FALSE(enabled(d, id)) << id;
+                  for (int id : {kMessenger, kActive, kApply, kClose})
+                      EXPECT_TRUE(enabled(d, id)) << id;
+                  EXPECT_FALSE(ui.click(d, kTest)) << "a disabled Test cannot be pressed";
+                  ui.click(d, kClose);
+              }),
+              2);
+    EXPECT_TRUE(miranda.GetActive());
+}
+
+TEST_F(Settings, ChangeAwayMessageGatesTheMessageBox) {
+    miranda.SetActive(true);
+    miranda.SetChangeMessage(true);
+    run([&](HeadlessDialogs& ui, WindowHandle d) {
+        ui.click(d, kChangeMessage);
+        EXPECT_FALSE(enabled(d, kMessage));
+        EXPECT_TRUE(enabled(d, kApply));
+        ui.click(d, kChangeMessage);
+        EXPECT_TRUE(enabled(d, kMessage));
+        ui.click(d, kActive);
+        ui.click(d, kActive);
+        EXPECT_TRUE(enabled(d, kMessage)) << "Active back on, with the box still checked";
+        ui.click(d, kChangeMessage);
+        ui.click(d, kActive);
+        ui.click(d, kActive);
+        EXPECT_FALSE(enabled(d, kMessage)) << "Active back on, with the box unchecked";
+    });
+}
+
+TEST_F(Settings, SwitchingMessengerShowsItsSettingsAndDropsPendingEdits) {
+    miranda.SetActive(true);
+    icq.SetConnectStatus(5);
+    icq.SetDisconnectStatus(7);
+    run([&](HeadlessDialogs& ui, WindowHandle d) {
+        ui.pickComboEntry(d, kConnectStatus, 4);
+        ASSERT_TRUE(ui.pickComboEntry(d, kMessenger, 1));
+        EXPECT_EQ(control(d, kGroup).text, u"ICQ2003");
+        EXPECT_EQ(control(d, kConnectStatus).items, statusNames(icq));
+        EXPECT_EQ(control(d, kConnectStatus).selection, 5);
+        EXPECT_EQ(control(d, kDisconnectStatus).selection, 7);
+        EXPECT_FALSE(enabled(d, kConnectStatus)) << "ICQ 2003 is not active";
+        EXPECT_TRUE(enabled(d, kApply)) << "Apply keeps its state across the switch";
+        ui.pickComboEntry(d, kMessenger, 0);
+        EXPECT_EQ(control(d, kConnectStatus).selection, 1) << "the edit was dropped";
+    });
+    EXPECT_EQ(miranda.GetConnectStatus(), 1);
+}
+
+TEST_F(Settings, ApplyStoresTheControlsAndSelectionlessStatusAsMinusOne) {
+    struct Row {
+        const char* name;
+        int stored;
+        int shown;
+    };
+    const Row rows[] = {{"in the table", 3, 3}, {"beyond it", 42, -1}, {"negative", -5, -1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        miranda.SetConnectStatus(row.stored);
+        run([&](HeadlessDialogs& ui, WindowHandle d) {
+            EXPECT_EQ(control(d, kConnectStatus).selection, row.shown);
+            ui.click(d, kActive);
+            ui.click(d, kChangeMessage);
+            ui.click(d, kMinimize);
+            ui.typeText(d, kMessage, u"gone fragging");
+            ui.pickComboEntry(d, kDisconnectStatus, 7);
+            ASSERT_TRUE(ui.click(d, kApply));
+            EXPECT_FALSE(enabled(d, kApply));
+        });
+        EXPECT_EQ(miranda.GetConnectStatus(), row.shown);
+        EXPECT_EQ(miranda.GetDisconnectStatus(), 7);
+        EXPECT_TRUE(miranda.GetActive());
+        EXPECT_TRUE(miranda.GetChangeMessage());
+        EXPECT_TRUE(miranda.GetMinimize());
+        EXPECT_EQ(miranda.GetMessage(), u"gone fragging");
+        miranda = messengers::MirandaMN();
+    }
+}
+
+TEST_F(Settings, TestAppliesFirstThenConnectsOnce) {
+    RecordingMN recorder;
+    recorder.SetActive(true);
+    recorder.SetChangeMessage(true);
+    CSettings dialog(0x2000);
+    dialog.AddMessenger(&recorder);
+    dialogs.setUser([&](HeadlessDialogs& ui, WindowHandle d) {
+        ui.typeText(d, kMessage, u"new text");
+        ASSERT_TRUE(ui.click(d, kTest));
+        EXPECT_FALSE(enabled(d, kApply));
+    });
+    dialog.DoModal();
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0].code, plugin::GameConnect);
+    EXPECT_EQ(recorder.calls[0].data, 29527u);
+    EXPECT_EQ(recorder.calls[0].extra, 0u);
+    EXPECT_EQ(recorder.calls[0].message, u"new text");
+}
+
+TEST_F(Settings, TestDrivesTheRunningMessengerWithTheNewTemplate) {
+    platform::sim::SimMiranda running(desktop, 77);
+    run([&](HeadlessDialogs& ui, WindowHandle d) {
+        ui.click(d, kActive);
+        ui.click(d, kChangeMessage);
+        ui.pickComboEntry(d, kConnectStatus, 2);
+        ui.typeText(d, kMessage, u"back in ten");
+        ui.click(d, kTest);
+    });
+    EXPECT_EQ(running.status(), u"Away");
+    EXPECT_EQ(running.awayText(), u"back in ten");
+}
+
+TEST_F(Settings, NoMessengersStillOpensAndCloses) {
+    CSettings dialog(0);
+    EXPECT_EQ(dialog.DoModal(), 2);
+}
+
+}  // namespace
+}  // namespace orvane::ui
