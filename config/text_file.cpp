@@ -4,6 +4,17 @@
 // is decoded, and written with a single write; a failed open or read leaves the buffer as it was.
 #include "config/text_file.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // MinGW's C++ library defines it already
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cstdio>
 #include <memory>
 
@@ -176,6 +187,43 @@ bool TextFileBuffer::writeFile(std::u16string_view path) const {
     const std::string bytes = encode();
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     return std::fclose(file.release()) == 0 && written;
+}
+
+namespace {
+
+// Pushes what the C library buffers for file down to the disk itself.
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// Puts from in to's place in one step: a reader sees the old file or the new one, never neither.
+bool renameOver(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+bool TextFileBuffer::replaceFile(std::u16string_view path, WriteFunction write) const {
+    const std::string target = nativePath(narrow(path));
+    const std::string temporary = target + ".tmp";
+    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) return false;
+    const std::string bytes = encode();
+    const bool written = write(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                         flushToDisk(file.get());
+    const bool closed = std::fclose(file.release()) == 0;
+    if (written && closed && renameOver(temporary, target)) return true;
+    std::remove(temporary.c_str());
+    return false;
 }
 
 }  // namespace orvane::config

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,15 @@ struct TextFileBuffer {
     // Creates or truncates the file and writes encode() to it. The path is narrowed by the Latin-1
     // rule ('?' for characters above 255). False when the file cannot be opened or written.
     bool writeFile(std::u16string_view path) const;
+
+    // The one call through which replaceFile moves bytes, fwrite's shape, so a test can fail it.
+    using WriteFunction = std::size_t (*)(const void* data, std::size_t size, std::size_t count,
+                                          std::FILE* file);
+
+    // writeFile for data that must not be lost: encode() goes to "<path>.tmp" beside the file, is
+    // flushed to the disk, and then takes the file's place in one atomic rename. A failure at any
+    // step (a full disk, a crash) leaves the old file as it was and removes the temporary one.
+    bool replaceFile(std::u16string_view path, WriteFunction write = std::fwrite) const;
 };
 
 }  // namespace orvane::config

@@ -12,7 +12,8 @@ std::u16string settingsFilePath(std::u16string_view dataDirectory, std::u16strin
 bool writeSettingsFile(std::u16string_view path, std::u16string_view text) {
     config::TextFileBuffer file;  // a fresh buffer: UTF-16LE with its mark once text is set
     file.setText(std::u16string(text));
-    return file.writeFile(path);
+    // A failed save keeps the previous settings: the old file is replaced only by a complete one.
+    return file.replaceFile(path);
 }
 
 }  // namespace orvane::plugin

@@ -13,8 +13,8 @@ namespace orvane::plugin {
 
 std::u16string settingsFilePath(std::u16string_view dataDirectory, std::u16string_view pluginName);
 
-// Writes text as the settings file at path; false when it could not be written. The only place that
-// puts the file on disk, so that the way it is replaced can change in one spot.
+// Writes text as the settings file at path; false when it could not be written, in which case the
+// file keeps its previous content. The only place that puts the file on disk.
 bool writeSettingsFile(std::u16string_view path, std::u16string_view text);
 
 }  // namespace orvane::plugin
