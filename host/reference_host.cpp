@@ -61,11 +61,23 @@ bool ReferenceHost::RegisterInterface(plugin::IInterface* object) {
 bool ReferenceHost::AddServerTab(std::u16string gameName, platform::WindowHandle page) {
     const bool taken = platform::windowSystem().isWindow(page);
     say(format(u"host: server tab '%ls' %ls", gameName, taken ? u"added" : u"refused (no window)"));
+    if (taken) serverTab_ = page;
     return taken;
 }
 
 bool ReferenceHost::SendRconCommand(std::u16string command) {
     say(u"host: rcon command: " + command);
+    if (!console_) return true;
+    RconAnswer answer = console_->execute(command);
+    if (!answer.note.empty()) say(u"rcon: " + answer.note);
+    if (answer.replied) replies_.push_back({std::move(command), std::move(answer.reply)});
+    return true;
+}
+
+bool ReferenceHost::takeReply(PendingReply& reply) {
+    if (replies_.empty()) return false;
+    reply = std::move(replies_.front());
+    replies_.pop_front();
     return true;
 }
 

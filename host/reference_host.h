@@ -10,11 +10,16 @@
 //
 // Output: each Log text as one line "log: <text>" (its own line end dropped); every other host call
 // the plug-in makes as one line "host: ...". Text leaves as UTF-8.
+//
+// Remote-console commands go to the console set (none: they are only shown). Its replies wait in
+// order until the player takes them, so none reaches the plug-in inside the call that asked.
 #pragma once
 
 #include <cstdio>
+#include <deque>
 #include <string>
 
+#include "host/remote_console.h"
 #include "host/session.h"
 #include "plugin/interfaces.h"
 
@@ -24,6 +29,11 @@ namespace orvane::host {
 std::u16string expandPlaceholders(const Value& server, std::u16string text);
 
 void writeUtf8(std::FILE* out, std::u16string_view text);
+
+struct PendingReply {
+    std::u16string command;  // what it answers
+    std::u16string text;
+};
 
 class ReferenceHost final : public plugin::IHost {
 public:
@@ -48,6 +58,13 @@ public:
     bool SendRconCommand(std::u16string command) override;
     bool ReportValue(const std::u16string& text) override;
 
+    // Not owned; null sends commands nowhere.
+    void setConsole(RemoteConsole* console) { console_ = console; }
+    // The oldest reply not yet taken; false when none waits.
+    bool takeReply(PendingReply& reply);
+    // The page last taken by AddServerTab, or 0.
+    platform::WindowHandle serverTab() const { return serverTab_; }
+
 private:
     void say(std::u16string_view line);
 
@@ -55,6 +72,9 @@ private:
     std::u16string dataDirectory_;
     std::FILE* out_;
     int registered_ = 0;
+    RemoteConsole* console_ = nullptr;
+    std::deque<PendingReply> replies_;
+    platform::WindowHandle serverTab_ = 0;
 };
 
 }  // namespace orvane::host

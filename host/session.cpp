@@ -1,5 +1,7 @@
 #include "host/session.h"
 
+#include <algorithm>
+#include <span>
 #include <string_view>
 
 #include "config/config_parser.h"
@@ -70,6 +72,11 @@ public:
         error_ = format(u"%ls: %ls: %ls", path_, where, what);
         return false;
     }
+    // located already reads "<where>: <what>".
+    bool fail(std::u16string_view located) {
+        error_ = format(u"%ls: %ls", path_, located);
+        return false;
+    }
 
     // A Vector of strings, each checked by accept; an absent key is an empty list unless required.
     template <class Accept>
@@ -91,15 +98,142 @@ private:
     std::u16string path_;
 };
 
+constexpr std::u16string_view kTopKeys[] = {u"messengers", u"server", u"events", u"reply",
+                                            u"players", u"gameserver", u"rcon"};
+
+bool known(std::u16string_view key, std::span<const std::u16string_view> keys) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+std::u16string joinKeys(std::span<const std::u16string_view> keys) {
+    std::u16string out;
+    for (std::u16string_view key : keys) out += (out.empty() ? u"" : u", ") + std::u16string(key);
+    return out;
+}
+
+// A block whose keys all come from keys.
+bool block(const Value& value, const std::u16string& where,
+           std::span<const std::u16string_view> keys, Checker& checker) {
+    if (value.kind() != ValueKind::Hash) return checker.fail(where, u"must be a block { ... }");
+    const Value names = value.keys(true);
+    for (std::uint32_t i = 0; i < names.size(); ++i) {
+        const std::u16string key = names.at(i).toWideString();
+        if (!known(key, keys))
+            return checker.fail(where + u"['" + key + u"']",
+                                u"unknown key (known: " + joinKeys(keys) + u")");
+    }
+    return true;
+}
+
+bool steps(const Value& root, Session& session, Checker& checker) {
+    const Value& list = root.findByName("events");
+    if (list.kind() == ValueKind::Undef) return checker.fail(u"['events']", u"missing");
+    if (!list.isVector()) return checker.fail(u"['events']", u"must be vector('...', ...)");
+    for (std::uint32_t i = 0; i < list.size(); ++i) {
+        SessionStep step;
+        step.where = format(u"['events'][%u]", i);
+        const Value& item = list.at(i);
+        if (item.isString()) {
+            step.name = item.toWideString();
+            const KnownEvent* event = nullptr;
+            for (const KnownEvent& e : kEvents)
+                if (e.name == step.name) event = &e;
+            if (!event)
+                return checker.fail(step.where, u"unknown event '" + step.name + u"' (known: " +
+                                                    joinNames(kEvents) + u")");
+            step.code = event->code;
+        } else {
+            if (item.kind() != ValueKind::Hash || item.size() != 1)
+                return checker.fail(step.where, u"must be an event name in quotes, or "
+                                                u"{ ['settings'] = vector(...); } or "
+                                                u"{ ['tab'] = vector(...); }");
+            step.name = item.keys(true).at(0).toWideString();
+            if (step.name != u"settings" && step.name != u"tab")
+                return checker.fail(step.where + u"['" + step.name + u"']",
+                                    u"unknown step (known: settings, tab)");
+            const bool settings = step.name == u"settings";
+            step.kind = settings ? SessionStep::Kind::Settings : SessionStep::Kind::RconTab;
+            std::u16string error;
+            if (!parseActs(item.find(Value(step.name)),
+                           settings ? DialogKind::Settings : DialogKind::RconTab,
+                           step.where + u"['" + step.name + u"']", step.acts, error))
+                return checker.fail(error);
+        }
+        session.steps.push_back(std::move(step));
+    }
+    return true;
+}
+
+bool text(const Value& value, const std::u16string& where, std::u16string& out, Checker& checker) {
+    if (!value.isString()) return checker.fail(where, u"must be a text in quotes");
+    out = value.toWideString();
+    return true;
+}
+
+bool gameServer(const Value& root, Session& session, Checker& checker) {
+    const Value& value = root.findByName("gameserver");
+    if (value.kind() == ValueKind::Undef) return true;
+    constexpr std::u16string_view keys[] = {u"pam_mode", u"rules"};
+    if (!block(value, u"['gameserver']", keys, checker)) return false;
+    GameServerSetup setup;
+    const Value& type = session.server.findByName("Rules").findByName("g_gametype");
+    if (type.isString()) setup.gameType = type.toWideString();
+    if (value.existsByName("pam_mode", false) &&
+        !text(value.findByName("pam_mode"), u"['gameserver']['pam_mode']", setup.pamMode, checker))
+        return false;
+    const Value& rules = value.findByName("rules");
+    if (rules.kind() != ValueKind::Undef && rules.kind() != ValueKind::Hash)
+        return checker.fail(u"['gameserver']['rules']",
+                            u"must be a block { ['<g_gametype>'] = vector('<file>', ...); }");
+    const Value types = rules.keys(true);
+    for (std::uint32_t i = 0; i < types.size(); ++i) {
+        const std::u16string type = types.at(i).toWideString();
+        const std::u16string where = u"['gameserver']['rules']['" + type + u"']";
+        std::vector<std::u16string>& files = setup.ruleFiles[type];
+        const Value& list = rules.find(types.at(i));
+        if (!list.isVector()) return checker.fail(where, u"must be vector('<file>', ...)");
+        for (std::uint32_t f = 0; f < list.size(); ++f)
+            if (!text(list.at(f), format(u"%ls[%u]", where, f), files.emplace_back(), checker))
+                return false;
+    }
+    session.gameServer = std::move(setup);
+    return true;
+}
+
+bool rcon(const Value& root, Session& session, Checker& checker) {
+    const Value& value = root.findByName("rcon");
+    if (value.kind() == ValueKind::Undef) return true;
+    if (session.gameServer)
+        return checker.fail(u"['rcon']", u"a session has ['gameserver'] or ['rcon'], not both");
+    constexpr std::u16string_view keys[] = {u"address", u"password", u"timeout"};
+    if (!block(value, u"['rcon']", keys, checker)) return false;
+    RconSetup setup;
+    std::u16string address, password;
+    if (!text(value.findByName("address"), u"['rcon']['address']", address, checker) ||
+        !text(value.findByName("password"), u"['rcon']['password']", password, checker))
+        return false;
+    setup.address = narrow(address);
+    setup.password = narrow(password);
+    if (value.existsByName("timeout", false)) {
+        const Value& timeout = value.findByName("timeout");
+        // Long enough for a server across the world, short enough that a dead one is noticed.
+        if (!timeout.isInteger() || timeout.toInteger() < 1 || timeout.toInteger() > 60000)
+            return checker.fail(u"['rcon']['timeout']", u"must be milliseconds from 1 to 60000");
+        setup.timeout = std::chrono::milliseconds(timeout.toInteger());
+    }
+    session.rcon = std::move(setup);
+    return true;
+}
+
 bool check(const Value& root, Session& session, Checker& checker) {
-    if (root.kind() != ValueKind::Hash) return checker.fail(u"[]", u"must hold ['events'] = vector(...)");
+    if (root.kind() != ValueKind::Hash)
+        return checker.fail(u"[]", u"must hold ['events'] = vector(...)");
     const Value keys = root.keys(true);
     for (std::uint32_t i = 0; i < keys.size(); ++i) {
         const std::u16string key = keys.at(i).toWideString();
-        if (key != u"messengers" && key != u"server" && key != u"events" && key != u"reply" &&
-            key != u"players")
+        if (!known(key, kTopKeys))
             return checker.fail(u"['" + key + u"']",
-                                u"unknown key (known: messengers, server, events, reply, players)");
+                                u"unknown key (known: " + joinKeys(kTopKeys) + u")");
     }
     const bool messengersOk = checker.names(
         root, "messengers", false, [&](const std::u16string& at, const std::u16string& name) {
@@ -113,18 +247,7 @@ bool check(const Value& root, Session& session, Checker& checker) {
             return checker.fail(at, u"unknown messenger '" + name + u"' (known: " +
                                         joinNames(kMessengers) + u")");
         });
-    if (!messengersOk) return false;
-    const bool eventsOk = checker.names(
-        root, "events", true, [&](const std::u16string& at, const std::u16string& name) {
-            for (const KnownEvent& e : kEvents) {
-                if (e.name != name) continue;
-                session.events.push_back({name, e.code});
-                return true;
-            }
-            return checker.fail(at, u"unknown event '" + name + u"' (known: " +
-                                        joinNames(kEvents) + u")");
-        });
-    if (!eventsOk) return false;
+    if (!messengersOk || !steps(root, session, checker)) return false;
 
     const Value& server = root.findByName("server");
     if (server.kind() != ValueKind::Undef && server.kind() != ValueKind::Hash)
@@ -135,7 +258,7 @@ bool check(const Value& root, Session& session, Checker& checker) {
         return checker.fail(u"['reply']", u"must be a text in quotes");
     session.reply = reply.kind() == ValueKind::Undef ? std::u16string() : reply.toWideString();
     session.players.entry(Value("Players")) = root.findByName("players");
-    return true;
+    return gameServer(root, session, checker) && rcon(root, session, checker);
 }
 
 }  // namespace
@@ -150,6 +273,7 @@ bool loadSession(const std::string& path, Session& session, std::u16string& erro
     }
     Checker checker(error, path);
     session = Session();
+    session.path = widen(path);
     return check(parser.variables, session, checker);
 }
 

@@ -1,11 +1,14 @@
-// The reference host run as a user runs it: the example session end to end, a second run finding
-// the settings file, and the scripts and command lines it must refuse.
+// The reference host run as a user runs it: the example sessions end to end, a second run finding
+// the settings file, the user's acts in the settings dialog and the RCON tab, and the scripts,
+// steps and command lines it must refuse.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "config/config_parser.h"
 #include "plugin_support.h"
 
 namespace orvane::test {
@@ -28,6 +31,14 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBytes(out), readBytes(err)};
     }
     std::string dataOption() const { return "--data '" + (dir_.path() / "data").string() + "' "; }
+    // The settings file the plug-in wrote at AppDeInit, loaded back.
+    Value savedSettings() const {
+        config::ConfigParser parser;
+        const std::string file =
+            (dir_.path() / "data").string() + "\\plugin_Orvane Messenger Plugin.cfg";
+        EXPECT_TRUE(parser.loadFile(std::string_view(file), Value(), false)) << utf8(parser.error);
+        return parser.variables;
+    }
     // Each script a file of its own: a table builds all of them before the first run.
     std::string script(const std::string& text) {
         const auto path = dir_.path() / ("bad" + std::to_string(++scripts_) + ".cfg");
@@ -94,6 +105,41 @@ TEST_F(HostTest, BadScriptsAndCommandLinesAreRefused) {
         {"unknown option", "--verbose x.cfg", 2, "unknown option '--verbose'"},
         {"missing module", "--module /nonexistent/m.so " + script("['events'] = vector();\n"), 1,
          "/nonexistent/m.so"},
+        {"unknown step", script("['events'] = vector({ ['dialog'] = vector(); });\n"), 1,
+         ".cfg: ['events'][0]['dialog']: unknown step (known: settings, tab)"},
+        {"step of two keys",
+         script("['events'] = vector({ ['settings'] = vector(); ['tab'] = 1; });\n"), 1,
+         ".cfg: ['events'][0]: must be an event name in quotes, or"},
+        {"nothing of that caption",
+         script("['events'] = vector({ ['settings'] = vector('Save'); });\n"), 1,
+         ".cfg: ['events'][0]['settings'][0]: nothing to click called 'Save' (known: 'Active',"},
+        {"a tab act in the settings dialog",
+         script("['events'] = vector({ ['settings'] = vector({ ['select'] = 1; }); });\n"), 1,
+         ".cfg: ['events'][0]['settings'][0]: unknown act 'select' (known: check, uncheck, "
+         "'messenger', 'connect', 'disconnect', 'template')"},
+        {"checking a push button",
+         script("['events'] = vector({ ['tab'] = vector({ ['check'] = 'Update'; }); });\n"), 1,
+         ".cfg: ['events'][0]['tab'][0]: ['check'] must name a check box"},
+        {"a negative position",
+         script("['events'] = vector({ ['tab'] = vector({ ['select'] = -1; }); });\n"), 1,
+         ".cfg: ['events'][0]['tab'][0]: ['select'] must be an entry's text in quotes or its "
+         "position from 0"},
+        {"two remote consoles",
+         script("['gameserver']['pam_mode'] = 'pub';\n"
+                "['rcon'] = { ['address'] = '127.0.0.1'; ['password'] = 'x'; };\n"
+                "['events'] = vector();\n"),
+         1, ".cfg: ['rcon']: a session has ['gameserver'] or ['rcon'], not both"},
+        {"no wait at all",
+         script("['rcon'] = { ['address'] = '127.0.0.1'; ['password'] = 'x'; ['timeout'] = 0; };\n"
+                "['events'] = vector();\n"),
+         1, ".cfg: ['rcon']['timeout']: must be milliseconds from 1 to 60000"},
+        {"an unreadable address",
+         script("['rcon'] = { ['address'] = '127.0.0.1:port'; ['password'] = 'x'; };\n"
+                "['events'] = vector('AppInit');\n"),
+         1, ".cfg: ['rcon']['address']: bad address '127.0.0.1:port' (host:port)"},
+        {"rule files not a list",
+         script("['gameserver']['rules']['sd'] = 'pub.gsc';\n['events'] = vector();\n"), 1,
+         ".cfg: ['gameserver']['rules']['sd']: must be vector('<file>', ...)"},
     };
     for (const Row& r : rows) {
         const HostRun run = runHost(dataOption() + r.arguments);
@@ -107,6 +153,131 @@ TEST_F(HostTest, BadScriptsAndCommandLinesAreRefused) {
     const HostRun help = runHost("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with("usage: orvane-host")) << help.out;
+}
+
+// Each of lines must come in out, after the one before it.
+void expectInOrder(const std::string& out, const std::vector<std::string>& lines) {
+    std::size_t at = 0;
+    for (const std::string& line : lines) {
+        const std::size_t found = out.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\n" << out;
+        at = found + line.size();
+    }
+}
+
+TEST_F(HostTest, SettingsDialogApplyKeepsEditsAndCloseDropsThem) {
+    const HostRun run = runHost(dataOption() + script(R"(
+['events'] = vector('AppInit',
+    { ['settings'] = vector({ ['messenger'] = 'ICQ2003'; }, { ['check'] = 'Active'; },
+                            { ['connect'] = 'N/A'; }, { ['check'] = 'Minimize on connecting'; },
+                            { ['check'] = 'Change away message'; },
+                            { ['template'] = 'Fragging on <SERVERNAME>'; }, 'Apply',
+                            { ['messenger'] = 'Miranda'; }, { ['check'] = 'Active'; },
+                            { ['connect'] = 'Away'; }, 'Close'); },
+    { ['settings'] = vector({ ['messenger'] = 1; }, { ['uncheck'] = 'Active'; },
+                            { ['check'] = 'Active'; }, { ['template'] = 'never applied'; }); },
+    'AppDeInit');
+)"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    expectInOrder(run.out, {"== settings\n", "user: pick 'ICQ2003' in Messenger\n",
+                            "user: click 'Apply'\n", "user: pick 'Away' in Status on connect\n",
+                            "user: click 'Close'\n", "dialog: showing 'Miranda'\n",
+                            "dialog: [x] Active\n", "dialog: Status on connect: 'Away'\n",
+                            "dialog: buttons: Apply, Test, Close\n",
+                            // the second opening starts again at the first messenger
+                            "== settings\n", "dialog: showing 'ICQ2003'\n",
+                            "dialog: message 'never applied'\n", "== AppDeInit\n"});
+    const Value saved = savedSettings();
+    const Value& icq = saved.findByName("ICQ2003");
+    EXPECT_EQ(icq.findByName("ConnectStatus").toInteger(), 3) << "N/A is row 3";
+    EXPECT_TRUE(icq.findByName("IsMinimize").toBoolean());
+    EXPECT_TRUE(icq.findByName("IsActive").toBoolean());
+    EXPECT_EQ(utf8(icq.findByName("Message").toWideString()), "Fragging on <SERVERNAME>");
+    const Value& miranda = saved.findByName("Miranda");
+    EXPECT_EQ(miranda.findByName("ConnectStatus").toInteger(), 1) << "Close dropped 'Away'";
+    EXPECT_FALSE(miranda.findByName("IsActive").toBoolean()) << "Close dropped the check";
+}
+
+TEST_F(HostTest, SettingsDialogTestSendsTheShownMessengerAwayWithTheEditedTemplate) {
+    const HostRun run = runHost(dataOption() + script(R"(
+['messengers'] = vector('ICQ2003', 'Miranda');
+['server'] = { ['Info']['Hostname'] = 'Frag Arena'; };
+['events'] = vector('AppInit',
+    { ['settings'] = vector({ ['messenger'] = 'ICQ2003'; }, { ['check'] = 'Active'; },
+                            { ['connect'] = 'DND'; }, 'Change away message',
+                            { ['template'] = 'Busy on <SERVERNAME>'; },
+                            'Test'); },
+    'AppDeInit');
+)"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    expectInOrder(run.out, {"user: click 'Test'\n",
+                            "dialog: buttons: Apply (disabled), Test, Close\n",
+                            "  ICQ 2003: DND, away text \"Busy on Frag Arena\"",
+                            "  Miranda: Offline, main window shown\n", "== AppDeInit\n"});
+    EXPECT_EQ(utf8(savedSettings().findByName("ICQ2003").findByName("Message").toWideString()),
+              "Busy on <SERVERNAME>")
+        << "Test applies first";
+}
+
+TEST_F(HostTest, TheRconExampleWalksTheWholeRoadInOrder) {
+    const HostRun run =
+        runHost(dataOption() + "'" + ORVANE_SOURCE_DIR + "/examples/rcon_session.cfg'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    expectInOrder(run.out, {
+        "== ServerChanged\n",
+        "user: click 'Update'\nhost: rcon command: dir maps/pam/rules/sd gsc\n",
+        "== RconResponse to 'dir maps/pam/rules/sd gsc'\n"
+        "reply: Directory of maps/pam/rules/sd gsc\n",
+        "tab: rule list: 'lan.gsc', 'cb.gsc', 'pub.gsc'\n",
+        "user: select 'cb.gsc' in the rule list\n",
+        "tab: rule list: 'lan.gsc', 'cb.gsc', 'pub.gsc' (marked 'cb.gsc')\n",
+        "tab: buttons: Update, Change Pam Mode\n",
+        "user: click 'Change Pam Mode'\nhost: rcon command: pam_mode cb\n"
+        "host: rcon command: pam_mode\n",
+        "== RconResponse to 'pam_mode cb'\nreply: g_gametype \"sd\" changed, map is restarting\n"
+        "host: rcon command: fast_restart\nrcon: map restarted with pam_mode \"cb\"\n",
+        "== RconResponse to 'pam_mode'\nreply: \"pam_mode\" is: \"cb\" default: \"pub\"\n",
+        "host: value reported: cb\nmessage box: pam_mode is now cb\n",
+        "== AppDeInit\n",
+    });
+    EXPECT_EQ(run.out.find("readme.txt"), std::string::npos) << "only gsc files are listed";
+}
+
+TEST_F(HostTest, StepsTheDialogsCannotTakeStopTheSessionWhereTheyStand) {
+    const std::string server =
+        "['server'] = { ['Server'] = { ['GameType'] = 'CoD2'; };\n"
+        "               ['Rules']['g_gametype'] = 'sd'; };\n"
+        "['gameserver']['rules']['sd'] = vector('pub.gsc');\n";
+    struct Row {
+        const char* name;
+        std::string steps;
+        const char* error;
+    } rows[] = {
+        {"a disabled button", "{ ['settings'] = vector('Test'); }",
+         ".cfg: ['events'][1]['settings'][0]: 'Test' is disabled"},
+        {"a status the messenger lacks",
+         "{ ['settings'] = vector({ ['check'] = 'Active'; }, { ['connect'] = 'Lunch'; }); }",
+         ".cfg: ['events'][1]['settings'][1]: Status on connect has no entry 'Lunch' (entries: "
+         "'Offline', 'Online', 'Away',"},
+        {"a position past the end", "{ ['settings'] = vector({ ['messenger'] = 5; }); }",
+         ".cfg: ['events'][1]['settings'][0]: Messenger has no entry at position 5 (it has 5)"},
+        {"the tab before CreateTabs", "{ ['tab'] = vector('Update'); }",
+         ".cfg: ['events'][1]: there is no RCON tab (the host gets it at CreateTabs)"},
+        {"a file not listed", "'CreateTabs', { ['tab'] = vector({ ['select'] = 'cb.gsc'; }); }",
+         ".cfg: ['events'][2]['tab'][0]: rule list has no entry 'cb.gsc' (entries: none)"},
+        {"changing mode with nothing selected",
+         "'CreateTabs', 'ServerChanged', { ['tab'] = vector('Update', 'Change Pam Mode'); }",
+         ".cfg: ['events'][3]['tab'][1]: 'Change Pam Mode' is disabled"},
+    };
+    for (const Row& r : rows) {
+        const HostRun run = runHost(
+            dataOption() + script(server + "['events'] = vector('AppInit', " + r.steps +
+                                  ", 'AppDeInit');\n"));
+        EXPECT_EQ(run.exitCode, 1) << r.name;
+        EXPECT_NE(run.err.find(r.error), std::string::npos) << r.name << ": " << run.err;
+        EXPECT_EQ(run.out.find("== AppDeInit"), std::string::npos) << r.name << ": played on";
+        EXPECT_EQ(run.out.find("== settings file"), std::string::npos) << r.name;
+    }
 }
 
 }  // namespace
