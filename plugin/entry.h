@@ -2,7 +2,7 @@
 //
 // The host calls it once with its host object and gets the plug-in object back (null when it could
 // not be made); from then on both sides talk only through the interfaces' virtual tables. The host
-// destroys the plug-in through IPlugin's virtual destructor.
+// destroys the plug-in through IPlugin's deleting destructor.
 #pragma once
 
 #include "plugin/interfaces.h"

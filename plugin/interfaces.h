@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,14 @@ public:
 
     // Loads at AppInit, forwards to HandleEvent and then to `interfaces`, saves at AppDeInit.
     bool OnEvent(std::uint32_t code, std::uintptr_t data, std::uintptr_t extra) override;
+#if defined(_WIN32)
+    // The host's compiler gives a virtual destructor one slot, its deleting form, where MinGW would
+    // give two; so here that slot is declared for what it is. It destroys the object, frees it when
+    // bit 0 of flags is set, and returns its address. Hosts destroy the plug-in through it.
+    virtual void* DeletingDestructor(unsigned flags) = 0;
+#else
     virtual ~IPlugin() = default;  // the host destroys the plug-in through this
+#endif
     virtual std::u16string GetName() = 0;
     virtual std::u16string GetAuthor() = 0;
     virtual std::u16string GetDescription() = 0;
@@ -74,6 +82,11 @@ public:
     bool AddInterface(IInterface* object);
     void LoadConfiguration();  // the settings file into `config`
     void SaveConfiguration();  // `config` into the settings file
+
+#if defined(_WIN32)
+protected:
+    ~IPlugin() = default;  // only through DeletingDestructor
+#endif
 };
 
 // The host object as the plug-in uses it. Results the plug-in never looks at are plain bools.
@@ -103,3 +116,14 @@ protected:
 };
 
 }  // namespace orvane::plugin
+
+#if defined(_WIN32)
+// Hosts hold the plug-in in a std::unique_ptr<IPlugin>; on Windows that must go through the
+// deleting-destructor slot, as the host's own compiler would.
+template <>
+struct std::default_delete<orvane::plugin::IPlugin> {
+    void operator()(orvane::plugin::IPlugin* plugin) const noexcept {
+        plugin->DeletingDestructor(1);
+    }
+};
+#endif

@@ -2,11 +2,24 @@
 // Everything that needs the dialog classes lives in plugin_ui.cpp.
 #include "plugin/my_plugin.h"
 
+#include <memory>
+
 #include "plugin/host_log.h"
 
 namespace orvane::plugin {
 
 MyPlugin::~MyPlugin() = default;
+
+#if defined(_WIN32)
+void* MyPlugin::DeletingDestructor(unsigned flags) {
+    // The class is final, so this object is the whole allocation CreateInterface made.
+    if (flags & 1)
+        std::default_delete<MyPlugin>()(this);
+    else
+        std::destroy_at(this);
+    return this;
+}
+#endif
 
 std::u16string MyPlugin::GetName() { return u"Orvane Messenger Plugin"; }
 std::u16string MyPlugin::GetAuthor() { return u"The Orvane developers"; }

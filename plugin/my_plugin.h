@@ -31,7 +31,12 @@ struct RconTabDeleter {
 class MyPlugin final : public IPlugin {
 public:
     MyPlugin() = default;
+#if defined(_WIN32)
+    ~MyPlugin();
+    void* DeletingDestructor(unsigned flags) override;
+#else
     ~MyPlugin() override;
+#endif
     MyPlugin(const MyPlugin&) = delete;
     MyPlugin& operator=(const MyPlugin&) = delete;
 
