@@ -1,4 +1,4 @@
-// Helpers for the loader's tests: run a text, compare stores structurally, files in memory.
+// Helpers for the loader's tests: run a text and show what it left, files in memory.
 #pragma once
 
 #include <map>
@@ -12,39 +12,15 @@
 
 namespace orvane::testing {
 
-struct Loaded {
-    bool ok;
-    std::string error;  // narrowed
-    Value store;
-};
-
-inline Loaded loadText(std::string_view source) {
-    config::ConfigParser parser;
-    const bool ok = parser.parseText(widen(source), Value(), false);
-    return {ok, narrow(parser.error), parser.variables};
+// The store's dump after a good load; the error text after a failed one.
+inline std::string outcome(bool ok, const config::ConfigParser& parser) {
+    return ok ? dump(parser.variables) : narrow(parser.error);
 }
 
-// Equal kinds and contents, Hash keys in any order. Unlike compare(), two Undef values are equal,
-// and a narrow and a wide string with the same text are equal.
-inline bool sameValue(const Value& a, const Value& b) {
-    if (a.isString() && b.isString()) return a.compare(b) == 0;
-    if (a.kind() != b.kind()) return false;
-    switch (a.kind()) {
-        case ValueKind::Undef: return true;
-        case ValueKind::Vector:
-            if (a.size() != b.size()) return false;
-            for (std::uint32_t i = 0; i < a.size(); ++i)
-                if (!sameValue(a.at(i), b.at(i))) return false;
-            return true;
-        case ValueKind::Hash: {
-            if (a.size() != b.size()) return false;
-            Value value;
-            for (Value k = a.firstKey(&value); k.kind() != ValueKind::Undef; k = a.nextKey(k, &value))
-                if (!b.exists(k, false) || !sameValue(value, b.find(k))) return false;
-            return true;
-        }
-        default: return a.compare(b) == 0;
-    }
+inline std::string run(std::string_view source) {
+    config::ConfigParser parser;
+    const bool ok = parser.parseText(widen(source), Value(), false);
+    return outcome(ok, parser);
 }
 
 // Files by name, read through the parser's reader hook; counts the reads.

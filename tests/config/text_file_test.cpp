@@ -16,12 +16,7 @@ namespace {
 
 std::string hex(std::string_view bytes) {
     std::string out;
-    for (unsigned char b : bytes) {
-        static const char digits[] = "0123456789ABCDEF";
-        if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
+    for (unsigned char b : bytes) out += narrow(format(u"%02X ", b));
     return out;
 }
 
@@ -34,31 +29,24 @@ std::string bytes(std::initializer_list<int> list) {
 }  // namespace
 
 TEST(TextFileDecode, DetectsTheEncodingFromMarksAndZeroBytes) {
-    struct Row {
-        const char* name;
-        std::string in;
-        TextEncoding encoding;
-        bool mark;
-        std::u16string text;
-    };
+    struct Row { const char* name; std::string in; TextEncoding encoding; bool mark; std::u16string text; };
+    using E = TextEncoding;
     const Row rows[] = {
-        {"empty is Latin-1", "", TextEncoding::Latin1, false, u""},
-        {"one byte is Latin-1", "A", TextEncoding::Latin1, false, u"A"},
-        {"one high byte is Latin-1", "\xFF", TextEncoding::Latin1, false, u"\u00FF"},
-        {"FF FE only", "\xFF\xFE", TextEncoding::Utf16LE, true, u""},
-        {"FE FF only", "\xFE\xFF", TextEncoding::Utf16BE, true, u""},
-        {"UTF-16LE with mark", bytes({0xFF, 0xFE, 0xAC, 0x20, 'a', 0}), TextEncoding::Utf16LE, true, u"\u20ACa"},
-        {"UTF-16BE with mark", bytes({0xFE, 0xFF, 0x20, 0xAC, 0, 'a'}), TextEncoding::Utf16BE, true, u"\u20ACa"},
-        {"UTF-8 with mark", "\xEF\xBB\xBF" "a\xC3\xA9", TextEncoding::Utf8, true, u"a\u00E9"},
-        {"UTF-8 mark alone", "\xEF\xBB\xBF", TextEncoding::Utf8, true, u""},
-        {"half a UTF-8 mark is Latin-1", "\xEF\xBB", TextEncoding::Latin1, false, u"\u00EF\u00BB"},
-        {"unmarked UTF-8 reads as Latin-1", "\xC3\xA9", TextEncoding::Latin1, false, u"\u00C3\u00A9"},
-        {"unmarked UTF-16LE by its second byte", bytes({'a', 0, 'b', 0}), TextEncoding::Utf16LE, false, u"ab"},
-        {"unmarked UTF-16BE by its first byte", bytes({0, 'a', 0, 'b'}), TextEncoding::Utf16BE, false, u"ab"},
-        {"two zero bytes are Latin-1", bytes({0, 0, 'x'}), TextEncoding::Latin1, false, std::u16string(u"\0\0x", 3)},
-        {"odd trailing byte dropped", bytes({0xFF, 0xFE, 'a', 0, 'b'}), TextEncoding::Utf16LE, true, u"a"},
-        {"only the first mark is removed", bytes({0xFF, 0xFE, 0xFF, 0xFE, 'a', 0}), TextEncoding::Utf16LE, true,
-         u"\uFEFFa"},
+        {"empty is Latin-1", "", E::Latin1, false, u""},
+        {"one high byte is Latin-1", "\xFF", E::Latin1, false, u"\u00FF"},
+        {"FE FF only", "\xFE\xFF", E::Utf16BE, true, u""},
+        {"UTF-16LE with mark", bytes({0xFF, 0xFE, 0xAC, 0x20, 'a', 0}), E::Utf16LE, true, u"\u20ACa"},
+        {"UTF-16BE with mark", bytes({0xFE, 0xFF, 0x20, 0xAC, 0, 'a'}), E::Utf16BE, true, u"\u20ACa"},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" "a\xC3\xA9", E::Utf8, true, u"a\u00E9"},
+        {"half a UTF-8 mark is Latin-1", "\xEF\xBB", E::Latin1, false, u"\u00EF\u00BB"},
+        {"unmarked UTF-8 reads as Latin-1", "\xC3\xA9", E::Latin1, false, u"\u00C3\u00A9"},
+        {"unmarked UTF-16LE by its second byte", bytes({'a', 0, 'b', 0}), E::Utf16LE, false, u"ab"},
+        {"unmarked UTF-16BE by its first byte", bytes({0, 'a', 0, 'b'}), E::Utf16BE, false, u"ab"},
+        {"two zero bytes are Latin-1", bytes({0, 0, 'x'}), E::Latin1, false, std::u16string(u"\0\0x", 3)},
+        {"odd trailing byte dropped", bytes({0xFF, 0xFE, 'a', 0, 'b'}), E::Utf16LE, true, u"a"},
+        {"only the first mark is removed", bytes({0xFF, 0xFE, 0xFF, 0xFE, 'a', 0}), E::Utf16LE, true, u"\uFEFFa"},
+        {"CR LF folds on characters, a lone CR stays", bytes({0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n', 0, '\r'}),
+         E::Utf16BE, true, u"a\n\r"},
     };
     for (const Row& r : rows) {
         TextFileBuffer file;
@@ -70,14 +58,10 @@ TEST(TextFileDecode, DetectsTheEncodingFromMarksAndZeroBytes) {
 }
 
 TEST(TextFileDecode, AGivenEncodingIsUsedWithoutDetection) {
-    struct Row {
-        const char* name;
-        TextEncoding encoding;
-        std::string in;
-        std::u16string text;
-    };
+    struct Row { const char* name; TextEncoding encoding; std::string in; std::u16string text; };
     const Row rows[] = {
         {"Latin-1 keeps mark bytes as characters", TextEncoding::Latin1, "\xFF\xFEz", u"\u00FF\u00FEz"},
+        {"Latin-1 line ends", TextEncoding::Latin1, "a\r\nb\r\r\n\n\r", u"a\nb\r\n\n\r"},
         {"UTF-8 skips bytes that start no sequence", TextEncoding::Utf8, "\xFF\xFEz", u"z"},
         {"UTF-8 drops a decoded mark", TextEncoding::Utf8, "\xEF\xBB\xBFz", u"z"},
         {"UTF-16LE needs no mark", TextEncoding::Utf16LE, bytes({0, 'a'}), u"\u6100"},
@@ -95,49 +79,22 @@ TEST(TextFileDecode, AGivenEncodingIsUsedWithoutDetection) {
     }
 }
 
-TEST(TextFileDecode, FoldsCrLfAndKeepsALoneCr) {
-    struct Row {
-        const char* name;
-        std::string in;
-        std::u16string text;
-    };
+TEST(TextFileEncode, WritesMarksBytesAndCrLfPerEncoding) {
+    struct Row { const char* name; TextEncoding encoding; bool mark; std::u16string text; std::string out; };
+    using E = TextEncoding;
     const Row rows[] = {
-        {"mixed line ends", "a\r\nb\rc\n", u"a\nb\rc\n"},
-        {"CR before CR LF stays", "\r\r\n", u"\r\n"},
-        {"LF CR is not a pair", "\n\r", u"\n\r"},
-        {"CR LF at the start", "\r\nx", u"\nx"},
-    };
-    for (const Row& r : rows) {
-        TextFileBuffer file;
-        file.encoding = TextEncoding::Latin1;
-        file.decode(r.in);
-        EXPECT_EQ(file.text, r.text) << r.name;
-    }
-    // The folding happens on characters, whatever the encoding.
-    TextFileBuffer wide;
-    wide.decode(bytes({0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n', 0, 'b'}));
-    EXPECT_EQ(wide.text, u"a\nb");
-}
-
-TEST(TextFileEncode, WritesMarksAndBytesPerEncoding) {
-    struct Row {
-        const char* name;
-        TextEncoding encoding;
-        bool mark;
-        std::u16string text;
-        std::string out;
-    };
-    const Row rows[] = {
-        {"Latin-1 never has a mark", TextEncoding::Latin1, true, u"A\u00E9", "A\xE9"},
-        {"Latin-1 writes ? for the euro sign", TextEncoding::Latin1, false, u"\u20AC1", "?1"},
-        {"Auto writes like Latin-1", TextEncoding::Auto, true, u"\u20AC\u00E9", "?\xE9"},
-        {"UTF-8 with mark", TextEncoding::Utf8, true, u"\u00E9", "\xEF\xBB\xBF\xC3\xA9"},
-        {"UTF-8 without mark", TextEncoding::Utf8, false, u"a\u20AC", "a\xE2\x82\xAC"},
-        {"UTF-16LE with mark", TextEncoding::Utf16LE, true, u"A\u20AC", bytes({0xFF, 0xFE, 'A', 0, 0xAC, 0x20})},
-        {"UTF-16LE without mark", TextEncoding::Utf16LE, false, u"A", bytes({'A', 0})},
-        {"UTF-16BE with mark", TextEncoding::Utf16BE, true, u"A\u20AC", bytes({0xFE, 0xFF, 0, 'A', 0x20, 0xAC})},
-        {"UTF-16BE without mark", TextEncoding::Utf16BE, false, u"A", bytes({0, 'A'})},
-        {"empty UTF-16LE is the mark", TextEncoding::Utf16LE, true, u"", bytes({0xFF, 0xFE})},
+        {"Latin-1 never has a mark, ? for the euro sign", E::Latin1, true, u"\u20ACA\u00E9", "?A\xE9"},
+        {"Auto writes like Latin-1", E::Auto, true, u"\u20AC\u00E9", "?\xE9"},
+        {"UTF-8 with mark", E::Utf8, true, u"\u00E9", "\xEF\xBB\xBF\xC3\xA9"},
+        {"UTF-8 without mark", E::Utf8, false, u"a\u20AC", "a\xE2\x82\xAC"},
+        {"UTF-16LE with mark", E::Utf16LE, true, u"A\u20AC", bytes({0xFF, 0xFE, 'A', 0, 0xAC, 0x20})},
+        {"UTF-16BE with mark", E::Utf16BE, true, u"A\u20AC", bytes({0xFE, 0xFF, 0, 'A', 0x20, 0xAC})},
+        {"UTF-16BE without mark", E::Utf16BE, false, u"A", bytes({0, 'A'})},
+        {"empty UTF-16LE is the mark", E::Utf16LE, true, u"", bytes({0xFF, 0xFE})},
+        {"CR before every LF that lacks one", E::Latin1, false, u"\na\nb\rc\r\n\n", "\r\na\r\nb\rc\r\n\r\n"},
+        {"CR LF in UTF-8", E::Utf8, false, u"\na\r\n", "\r\na\r\n"},
+        {"CR LF in UTF-16LE", E::Utf16LE, false, u"a\nb\r\n",
+         bytes({'a', 0, '\r', 0, '\n', 0, 'b', 0, '\r', 0, '\n', 0})},
     };
     for (const Row& r : rows) {
         TextFileBuffer file;
@@ -146,42 +103,10 @@ TEST(TextFileEncode, WritesMarksAndBytesPerEncoding) {
         file.writeMark = r.mark;
         EXPECT_EQ(hex(file.encode()), hex(r.out)) << r.name;
     }
-}
-
-TEST(TextFileEncode, PutsCrBeforeEveryLfThatLacksOne) {
-    struct Row {
-        const char* name;
-        std::u16string text;
-        std::string out;
-    };
-    const Row rows[] = {
-        {"mixed", u"a\nb\rc\n", "a\r\nb\rc\r\n"},
-        {"LF at the very start", u"\nx", "\r\nx"},
-        {"CR LF is kept as it is", u"a\r\nb", "a\r\nb"},
-        {"blank lines", u"\n\n", "\r\n\r\n"},
-    };
-    for (const TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf8, TextEncoding::Utf16LE}) {
-        for (const Row& r : rows) {
-            TextFileBuffer file;
-            file.text = r.text;
-            file.encoding = encoding;
-            file.writeMark = false;
-            std::string expected;
-            for (char c : r.out) {
-                expected += c;
-                if (encoding == TextEncoding::Utf16LE) expected += '\0';
-            }
-            EXPECT_EQ(hex(file.encode()), hex(expected)) << r.name << " in encoding " << static_cast<int>(encoding);
-        }
-    }
-}
-
-TEST(TextFileSetText, AnAutoBufferBecomesMarkedUtf16LE) {
-    TextFileBuffer file;
-    file.setText(u"x\n");
-    EXPECT_EQ(file.encoding, TextEncoding::Utf16LE);
-    EXPECT_EQ(hex(file.encode()), hex(bytes({0xFF, 0xFE, 'x', 0, '\r', 0, '\n', 0})));
-
+    TextFileBuffer autoFile;
+    autoFile.setText(u"x");
+    EXPECT_EQ(autoFile.encoding, TextEncoding::Utf16LE) << "an Auto buffer becomes marked UTF-16LE";
+    EXPECT_EQ(hex(autoFile.encode()), hex(bytes({0xFF, 0xFE, 'x', 0})));
     TextFileBuffer latin;
     latin.encoding = TextEncoding::Latin1;
     latin.writeMark = false;
@@ -218,23 +143,14 @@ protected:
 };
 
 TEST_F(TextFileDisk, WrittenFilesReadBackInEveryEncoding) {
-    struct Row {
-        const char* name;
-        TextEncoding encoding;
-        bool mark;
-        TextEncoding detected;  // what a fresh Auto buffer finds
-        std::u16string back;    // what it reads
-    };
-    const std::u16string text = u"a = '\u00E9\u20AC';\n\tb = 2;\r\n";
+    struct Row { const char* name; TextEncoding encoding; bool mark; TextEncoding detected; std::u16string back; };
+    const std::u16string text = u"a = '\u00E9\u20AC';\n\tb = 2;\r\n", same = u"a = '\u00E9\u20AC';\n\tb = 2;\n";
     const Row rows[] = {
         {"Latin-1", TextEncoding::Latin1, true, TextEncoding::Latin1, u"a = '\u00E9?';\n\tb = 2;\n"},
-        {"UTF-8 marked", TextEncoding::Utf8, true, TextEncoding::Utf8, u"a = '\u00E9\u20AC';\n\tb = 2;\n"},
-        {"UTF-8 unmarked reads as Latin-1", TextEncoding::Utf8, false, TextEncoding::Latin1,
-         widen(toUtf8(u"a = '\u00E9\u20AC';\n\tb = 2;\n"))},
-        {"UTF-16LE marked", TextEncoding::Utf16LE, true, TextEncoding::Utf16LE, u"a = '\u00E9\u20AC';\n\tb = 2;\n"},
-        {"UTF-16LE unmarked", TextEncoding::Utf16LE, false, TextEncoding::Utf16LE, u"a = '\u00E9\u20AC';\n\tb = 2;\n"},
-        {"UTF-16BE marked", TextEncoding::Utf16BE, true, TextEncoding::Utf16BE, u"a = '\u00E9\u20AC';\n\tb = 2;\n"},
-        {"UTF-16BE unmarked", TextEncoding::Utf16BE, false, TextEncoding::Utf16BE, u"a = '\u00E9\u20AC';\n\tb = 2;\n"},
+        {"UTF-8 marked", TextEncoding::Utf8, true, TextEncoding::Utf8, same},
+        {"UTF-8 unmarked reads as Latin-1", TextEncoding::Utf8, false, TextEncoding::Latin1, widen(toUtf8(same))},
+        {"UTF-16LE unmarked", TextEncoding::Utf16LE, false, TextEncoding::Utf16LE, same},
+        {"UTF-16BE marked", TextEncoding::Utf16BE, true, TextEncoding::Utf16BE, same},
     };
     for (const Row& r : rows) {
         TextFileBuffer out;
@@ -243,7 +159,6 @@ TEST_F(TextFileDisk, WrittenFilesReadBackInEveryEncoding) {
         out.setText(text);
         ASSERT_TRUE(out.writeFile(widePath("round.cfg"))) << r.name;
         EXPECT_EQ(hex(contents("round.cfg")), hex(out.encode())) << r.name;
-
         TextFileBuffer in;
         ASSERT_TRUE(in.readFile(path("round.cfg"))) << r.name;
         EXPECT_EQ(in.encoding, r.detected) << r.name;
@@ -252,25 +167,22 @@ TEST_F(TextFileDisk, WrittenFilesReadBackInEveryEncoding) {
     }
 }
 
-TEST_F(TextFileDisk, ReadsFilesLargerThanOneChunkByteForByte) {
+TEST_F(TextFileDisk, ReadsLargeAndEmptyFiles) {
     std::string data;
     for (int i = 0; data.size() < 300000; ++i) data += "line " + std::to_string(i) + " \xE9\r\n";
     put("big.cfg", data);
     TextFileBuffer file;
     ASSERT_TRUE(file.readFile(path("big.cfg")));
     EXPECT_EQ(file.encoding, TextEncoding::Latin1);
-    file.encoding = TextEncoding::Latin1;
-    EXPECT_TRUE(file.encode() == data);
-}
+    EXPECT_TRUE(file.encode() == data) << "a file larger than one read chunk, byte for byte";
 
-TEST_F(TextFileDisk, AnEmptyFileReadsAsEmptyLatin1) {
     put("empty.cfg", "");
-    TextFileBuffer file;
-    file.text = u"old";
-    ASSERT_TRUE(file.readFile(path("empty.cfg")));
-    EXPECT_EQ(file.text, u"");
-    EXPECT_EQ(file.encoding, TextEncoding::Latin1);
-    EXPECT_FALSE(file.writeMark);
+    TextFileBuffer empty;
+    empty.text = u"old";
+    ASSERT_TRUE(empty.readFile(path("empty.cfg")));
+    EXPECT_EQ(empty.text, u"");
+    EXPECT_EQ(empty.encoding, TextEncoding::Latin1);
+    EXPECT_FALSE(empty.writeMark);
 }
 
 TEST_F(TextFileDisk, FailuresLeaveTheBufferUnchanged) {
@@ -281,21 +193,12 @@ TEST_F(TextFileDisk, FailuresLeaveTheBufferUnchanged) {
     EXPECT_EQ(file.text, u"kept");
     EXPECT_EQ(file.encoding, TextEncoding::Auto);
     EXPECT_TRUE(file.writeMark);
-
     EXPECT_FALSE(file.writeFile(widePath("no such folder/x.cfg")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "no such folder"));
 }
 
-TEST_F(TextFileDisk, WritingTruncatesAnOlderFile) {
-    put("t.cfg", "a much longer older content");
-    TextFileBuffer file;
-    file.encoding = TextEncoding::Latin1;
-    file.text = u"new";
-    ASSERT_TRUE(file.writeFile(widePath("t.cfg")));
-    EXPECT_EQ(contents("t.cfg"), "new");
-}
-
-TEST_F(TextFileDisk, WidePathsAreNarrowedByTheLatin1Rule) {
+TEST_F(TextFileDisk, WritingTruncatesAndNarrowsThePathByTheLatin1Rule) {
+    put("x?.cfg", "a much longer older content");
     TextFileBuffer file;
     file.encoding = TextEncoding::Latin1;
     file.text = u"z";
@@ -311,7 +214,6 @@ TEST_F(TextFileDisk, BackslashSeparatesFoldersOnPosix) {
     out.text = u"v = 1;";
     ASSERT_TRUE(out.writeFile(widen(dir_.string()) + u"\\sub\\in.cfg"));
     EXPECT_EQ(contents("sub/in.cfg"), "v = 1;");
-
     TextFileBuffer in;
     ASSERT_TRUE(in.readFile(dir_.string() + "\\sub\\in.cfg"));
     EXPECT_EQ(in.text, u"v = 1;");

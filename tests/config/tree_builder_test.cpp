@@ -14,11 +14,6 @@ using namespace orvane::config;
 
 namespace {
 
-// The spelling of every token code from "{" (4) on, in code order.
-constexpr std::string_view kSpellings =
-    "{ } [ ] ( ) ! ~ + - * / % << >> < <= > >= == != & ^ | && || , = += -= *= /= %= &= ^= |= <<= >>= ;";
-constexpr auto kFirstSpelled = static_cast<std::uint32_t>(TokenKind::LBrace);
-
 Token token(TokenKind kind, std::int32_t column = 1) {
     Token t;
     t.kind = kind;
@@ -26,50 +21,10 @@ Token token(TokenKind kind, std::int32_t column = 1) {
     return t;
 }
 
-Token wordToken(std::string_view word, SourcePos pos) {
-    Token t = token(TokenKind::Keyword);
-    t.pos = pos;
-    std::uint32_t code = kFirstSpelled;
-    for (std::size_t at = 0; at < kSpellings.size(); ++code) {
-        std::size_t end = std::min(kSpellings.find(' ', at), kSpellings.size());
-        if (kSpellings.substr(at, end - at) == word) {
-            t.kind = static_cast<TokenKind>(code);
-            return t;
-        }
-        at = end + 1;
-    }
-    if (word.front() == '\'') {
-        t.kind = TokenKind::String;
-        t.text = widen(word.substr(1, word.size() - 2));
-    } else if (word.front() >= '0' && word.front() <= '9') {
-        t.kind = word.find_first_of(".e") == std::string_view::npos ? TokenKind::Integer : TokenKind::Float;
-        t.intValue = std::stoi(std::string(word));
-        t.floatValue = parseFloat(word);
-    } else {
-        t.text = widen(word);
-    }
-    return t;
-}
-
-// Tokens from words separated by blanks or line feeds, each placed where it stands in `source`:
-// "f ( x )" is a Keyword at 1:1, "(" at 1:3, a Keyword at 1:5, ")" at 1:7.
-std::vector<Token> tokens(std::string_view source) {
+std::vector<Token> scanned(std::string_view source) {
     std::vector<Token> out;
-    SourcePos pos;
-    for (std::size_t i = 0; i < source.size();) {
-        if (source[i] == '\n') {
-            pos = SourcePos{pos.line + 1, 1};
-            ++i;
-        } else if (source[i] == ' ') {
-            ++pos.column;
-            ++i;
-        } else {
-            std::size_t end = std::min(source.find_first_of(" \n", i), source.size());
-            out.push_back(wordToken(source.substr(i, end - i), pos));
-            pos.column += static_cast<std::int32_t>(end - i);
-            i = end;
-        }
-    }
+    std::u16string error;
+    EXPECT_TRUE(scanText(error, out, widen(source))) << narrow(error);
     return out;
 }
 
@@ -98,13 +53,18 @@ bool linked(const Node& root) {
 std::string located(const Node& node) {
     std::string out = node.children.empty() ? notation(node) : narrow(nodeKindName(node.kind));
     out += "@" + std::to_string(node.pos.line) + ":" + std::to_string(node.pos.column);
-    for (std::size_t i = 0; i < node.children.size(); ++i) {
-        out += (i == 0 ? "[" : ", ") + located(*node.children[i]);
-    }
+    for (std::size_t i = 0; i < node.children.size(); ++i) out += (i == 0 ? "[" : ", ") + located(*node.children[i]);
     return node.children.empty() ? out : out + "]";
 }
 
-// ---------------------------------------------------------------------------------------------------
+// The notation (with positions when asked), or the error of a failed build.
+std::string built(const std::vector<Token>& tokens, bool withPositions = false) {
+    Node root;
+    std::u16string error = u"an older message";
+    if (!buildTree(error, tokens, root)) return narrow(error);
+    EXPECT_TRUE(linked(root));
+    return withPositions ? located(root) : notation(root);
+}
 
 TEST(NodeKindTable, IdsKeepTheirNamesPrecedencesClassesAndOperatorFlags) {
     std::u16string names;
@@ -123,10 +83,7 @@ TEST(NodeKindTable, IdsKeepTheirNamesPrecedencesClassesAndOperatorFlags) {
     EXPECT_EQ(classes, "001111444322223333333333333333333333333333333");
     EXPECT_EQ(operators, "000000000011111111111111111111110000000000000");
     EXPECT_EQ(static_cast<std::uint32_t>(NodeKind::Semicolon), kNodeKindCount - 1);
-}
-
-TEST(NodeKindTable, AnIdOutsideTheTableReadsAsInvalid) {
-    EXPECT_EQ(nodeKindName(static_cast<NodeKind>(kNodeKindCount)), u"Invalid");
+    EXPECT_EQ(nodeKindName(static_cast<NodeKind>(kNodeKindCount)), u"Invalid") << "an id outside the table";
     EXPECT_EQ(nodeKindClass(static_cast<NodeKind>(0xFFFFFFFFu)), NodeClass::Nothing);
 }
 
@@ -137,17 +94,15 @@ TEST(TokenTable, EachOperatorTokenMakesItsInfixAndPrefixKind) {
         const auto kind = static_cast<TokenKind>(code);
         Node both, alone;
         std::u16string error;
-        infix += buildTree(error, tokens("a ") + std::vector{token(kind, 3)} + tokens("b"), both)
+        infix += buildTree(error, scanned("a") + std::vector{token(kind, 3)} + scanned("b"), both)
                      ? std::to_string(static_cast<int>(both.kind)) + " " : "E ";
-        prefix += buildTree(error, {token(kind), wordToken("b", {1, 3})}, alone)
+        prefix += buildTree(error, std::vector{token(kind)} + scanned("b"), alone)
                       ? std::to_string(static_cast<int>(alone.kind)) + " " : "E ";
     }
     EXPECT_EQ(infix, "E E 17 18 14 15 16 19 20 21 22 23 24 25 26 27 28 29 30 31 32 33 34 35 36 37 38 39 40 "
                      "41 42 43 44 ");
     EXPECT_EQ(prefix, "10 11 12 13 E E E E E E E E E E E E E E E E E E E E E E E E E E E E E ");
 }
-
-// ---------------------------------------------------------------------------------------------------
 
 struct Row {
     const char* name;
@@ -159,24 +114,20 @@ TEST(BuildTree, ShapesFollowPrecedenceGroupingAndJoining) {
     const Row rows[] = {
         {"no tokens leave the root empty", "", "Empty"},
         {"product binds tighter than sum", "1 + 2 * 3", "+[1, *[2, 3]]"},
-        {"a group is one operand", "( 1 + 2 ) * 3", "*[()[+[1, 2]], 3]"},
         {"equal precedence groups from the left", "a - b + c", "+[-[a, b], c]"},
         {"each new kind of a level wraps", "a < b <= c > d", ">[<=[<[a, b], c], d]"},
-        {"a repeated operator is one n-ary node", "a + b + c + d", "+[a, b, c, d]"},
-        {"a repeated assignment is one node", "a = b = c", "=[a, b, c]"},
+        {"a repeated operator is one n-ary node", "a = b = c", "=[a, b, c]"},
         {"another assignment wraps the chain", "a = b += c", "+=[=[a, b], c]"},
         {"an n-ary run resumes after a tighter operator", "a + b * c + d", "+[a, *[b, c], d]"},
-        {"the statement list ends in an empty place", "[ 'x' ] = 1 ; [ 'y' ] = 2 ;",
-         ";[=[[]['x'], 1], =[[]['y'], 2], Empty]"},
-        {"assignment is looser than comma", "a , b = c , d", "=[,[a, b], ,[c, d]]"},
+        {"the statement list ends in an empty place", "['x'] = 1; ['y'] = \"it's\" 'ok';",
+         ";[=[[]['x'], 1], =[[]['y'], \"it'sok\"], Empty]"},
         {"every level nests in order", "a || b && c | d ^ e & f == g < h << i + j * k",
          "||[a, &&[b, |[c, ^[d, &[e, ==[f, <[g, <<[h, +[i, *[j, k]]]]]]]]]]"},
         {"every level wraps in order", "a * b + c << d < e == f & g ^ h | i && j || k , l = m ;",
          ";[=[,[||[&&[|[^[&[==[<[<<[+[*[a, b], c], d], e], f], g], h], i], j], k], l], m], Empty]"},
-        {"calls in a row join one None", "f ( x ) ( y )", "None[f, ()[x], ()[y]]"},
-        {"a bracket path joins one None", "[ a ] [ b ] [ c ]", "None[[][a], [][b], [][c]]"},
-        {"operands side by side join one None", "a b 'c'", "None[a, b, 'c']"},
-        {"a prefix takes the whole juxtaposition", "- f ( x )", "-[None[f, ()[x]]]"},
+        {"calls in a row join one None", "f(x)(y)", "None[f, ()[x], ()[y]]"},
+        {"a bracket path and operands side by side join one None", "[a][b] c 'd'", "None[[][a], [][b], c, 'd']"},
+        {"a prefix takes the whole juxtaposition", "- f(x)", "-[None[f, ()[x]]]"},
         {"a prefix binds tighter than a product", "- a * b", "*[-[a], b]"},
         {"a prefix inside a run", "a + - b + c", "+[a, -[b], c]"},
         {"prefixes stack", "! ~ - + a", "![~[-[+[a]]]]"},
@@ -187,16 +138,9 @@ TEST(BuildTree, ShapesFollowPrecedenceGroupingAndJoining) {
         {"the climb stops at the open group", "( a + b * c ; d", "()[;[+[a, *[b, c]], d]]"},
         {"open groups are closed at the end", "{ [ ( 1 + 2", "{}[[][()[+[1, 2]]]]"},
         {"a trailing operator leaves an empty place", "a +", "+[a, Empty]"},
-        {"floats keep their values", "1.5 2.5e3", "None[1.5, 2500]"},
+        {"numbers keep their values", "1.5 2.5e3 0x1F", "None[1.5, 2500, 31]"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Node root;
-        std::u16string error;
-        ASSERT_TRUE(buildTree(error, tokens(row.source), root)) << narrow(error);
-        EXPECT_EQ(notation(root), row.expected);
-        EXPECT_TRUE(linked(root));
-    }
+    for (const Row& row : rows) EXPECT_EQ(built(scanned(row.source)), row.expected) << row.name;
 }
 
 TEST(BuildTree, NodesStandWhereTheirTokensStand) {
@@ -206,62 +150,40 @@ TEST(BuildTree, NodesStandWhereTheirTokensStand) {
         {"a statement list sits at the first semicolon, its last place at the last", "a ;\nb ;",
          ";@1:3[a@1:1, b@2:1, Empty@2:3]"},
         {"a wrapped node keeps its own place", "( a ) * b", "*@1:7[()@1:1[a@1:3], b@1:9]"},
-        {"a prefix and its operand", "x = - y", "=@1:3[x@1:1, -@1:5[y@1:7]]"},
         {"an empty group's place is its bracket", "\n  [ ]", "[]@2:3[Empty@2:3]"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Node root;
-        std::u16string error;
-        ASSERT_TRUE(buildTree(error, tokens(row.source), root)) << narrow(error);
-        EXPECT_EQ(located(root), row.expected);
-    }
+    for (const Row& row : rows) EXPECT_EQ(built(scanned(row.source), true), row.expected) << row.name;
+}
+
+TEST(BuildTree, ErrorsAreWordedAndPlacedAtTheOffendingToken) {
+    const Row rows[] = {
+        {"a closing bracket with nothing open", "1 )", "Syntax Error (1:3): Cannot find counterpart of Number"},
+        {"the nearest open group decides", "[ ( a ]", "Syntax Error (1:7): Cannot find counterpart of Undef"},
+        {"an empty place names Empty", "( - ]", "Syntax Error (1:5): Cannot find counterpart of Empty"},
+        {"closing a closed group names the group", "( a ) )", "Syntax Error (1:7): Cannot find counterpart of ()"},
+        {"closing past a block", "{ - }\n)", "Syntax Error (2:1): Cannot find counterpart of {}"},
+        {"not after an operand", "a ! b", "Internal Error (1:3): Invalid syntax family"},
+        {"complement after a group", "( a ) ~ b", "Internal Error (1:7): Invalid syntax family"},
+        {"a leading operator", "* 3", "Syntax Error (1:1): "},
+        {"an operator right after an assignment", "a = ;", "Syntax Error (1:5): "},
+        {"a comma first in a group", "f ( , x )", "Syntax Error (1:5): "},
+        {"the first error ends the build", "a ! b )", "Internal Error (1:3): Invalid syntax family"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(built(scanned(row.source)), row.expected) << row.name;
+    EXPECT_EQ(built({token(static_cast<TokenKind>(kTokenKindCount), 4)}),
+              "Internal Error (1:4): Invalid syntax family");
 }
 
 TEST(BuildTree, ARootHungBelowAnotherNodeIsStillTheTop) {
     Node holder;
     holder.kind = NodeKind::Semicolon;  // would take the ";" over if the climb went past the root
     std::u16string error;
-    ASSERT_TRUE(buildTree(error, tokens("a + b ; c"), holder.addChild(SourcePos{}))) << narrow(error);
+    ASSERT_TRUE(buildTree(error, scanned("a + b ; c"), holder.addChild(SourcePos{}))) << narrow(error);
     EXPECT_EQ(notation(holder), ";[;[+[a, b], c]]");
-
     holder.kind = NodeKind::Parens;  // would be closed if the bracket search went past the root
-    EXPECT_FALSE(buildTree(error, tokens("a )"), holder.addChild(SourcePos{})));
+    EXPECT_FALSE(buildTree(error, scanned("a )"), holder.addChild(SourcePos{})));
     EXPECT_EQ(error, u"Syntax Error (1:3): Cannot find counterpart of Undef");
 }
-
-TEST(BuildTree, ErrorsAreWordedAndPlacedAtTheOffendingToken) {
-    const Row rows[] = {
-        {"a closing bracket with nothing open", "1 )", "Syntax Error (1:3): Cannot find counterpart of Number"},
-        {"a bracket of another kind", "( 1 ]", "Syntax Error (1:5): Cannot find counterpart of Number"},
-        {"the nearest open group decides", "[ ( a ]", "Syntax Error (1:7): Cannot find counterpart of Undef"},
-        {"an empty place names Empty", "( - ]", "Syntax Error (1:5): Cannot find counterpart of Empty"},
-        {"closing a closed group names the group", "( a ) )", "Syntax Error (1:7): Cannot find counterpart of ()"},
-        {"closing past a call", "f ( x ) ]", "Syntax Error (1:9): Cannot find counterpart of ()"},
-        {"closing past a block", "{ - }\n)", "Syntax Error (2:1): Cannot find counterpart of {}"},
-        {"not after an operand", "a ! b", "Internal Error (1:3): Invalid syntax family"},
-        {"complement after a group", "( a ) ~ b", "Internal Error (1:7): Invalid syntax family"},
-        {"a leading operator", "* 3", "Syntax Error (1:1): "},
-        {"an operator right after an assignment", "a = ;", "Syntax Error (1:5): "},
-        {"two semicolons", "a ; ;", "Syntax Error (1:5): "},
-        {"a comma first in a group", "f ( , x )", "Syntax Error (1:5): "},
-        {"an operator after a prefix", "- * a", "Syntax Error (1:3): "},
-        {"the first error ends the build", "a ! b )", "Internal Error (1:3): Invalid syntax family"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Node root;
-        std::u16string error = u"an older message";
-        EXPECT_FALSE(buildTree(error, tokens(row.source), root));
-        EXPECT_EQ(narrow(error), row.expected);
-    }
-    Node root;
-    std::u16string error;
-    EXPECT_FALSE(buildTree(error, {token(static_cast<TokenKind>(kTokenKindCount), 4)}, root));
-    EXPECT_EQ(error, u"Internal Error (1:4): Invalid syntax family");
-}
-
-// ---------------------------------------------------------------------------------------------------
 
 constexpr std::size_t kDeep = 1'000'000;
 
@@ -269,42 +191,20 @@ std::vector<Token> repeated(TokenKind kind) { return std::vector<Token>(kDeep, t
 
 TEST(Depth, AMillionOpeningTokensBuildPrintAndDrop) {
     const std::pair<TokenKind, std::string> rows[] = {
-        {TokenKind::LParen, "()["}, {TokenKind::LBracket, "[]["}, {TokenKind::LBrace, "{}["},
-        {TokenKind::Minus, "-["},
+        {TokenKind::LParen, "()["}, {TokenKind::LBrace, "{}["}, {TokenKind::Minus, "-["},
     };
     for (const auto& [kind, level] : rows) {
-        SCOPED_TRACE(level);
-        Node root;
-        std::u16string error;
-        ASSERT_TRUE(buildTree(error, repeated(kind), root)) << narrow(error);
-        const std::string text = notation(root);
-        EXPECT_EQ(text.size(), kDeep * (level.size() + 1) + 5);
+        const std::string text = built(repeated(kind));
+        EXPECT_EQ(text.size(), kDeep * (level.size() + 1) + 5) << level;
         EXPECT_EQ(text.substr(0, 2 * level.size()), level + level);
         EXPECT_EQ(text.substr(kDeep * level.size(), 7), "Empty]]");
     }
-}
-
-TEST(Depth, TheWayBackUpFromAMillionLevelsStaysWhole) {
-    const struct {
-        const char* name;
-        std::vector<Token> list;
-        std::string_view start;  // of the notation, or the error
-    } rows[] = {
-        {"a million groups close again to the root",
-         repeated(TokenKind::LBracket) + repeated(TokenKind::RBracket) + tokens("+ 1"), "+[[][[][[]["},
-        {"an operator climbs over a million prefixes", repeated(TokenKind::Minus) + tokens("1 * 2"),
-         "*[-[-[-["},
-        {"a mismatch below a million groups", repeated(TokenKind::LBrace) + tokens("a )"),
-         "Syntax Error (1:3): Cannot find counterpart of Undef"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Node root;
-        std::u16string error;
-        const std::string text = buildTree(error, row.list, root) ? notation(root) : narrow(error);
-        EXPECT_EQ(text.substr(0, row.start.size()), row.start);
-        EXPECT_TRUE(linked(root));
-    }
+    // The way back up stays whole: closing a million groups, climbing over a million prefixes.
+    EXPECT_EQ(built(repeated(TokenKind::LBracket) + repeated(TokenKind::RBracket) + scanned("+ 1")).substr(0, 11),
+              "+[[][[][[][");
+    EXPECT_EQ(built(repeated(TokenKind::Minus) + scanned("1 * 2")).substr(0, 8), "*[-[-[-[");
+    EXPECT_EQ(built(repeated(TokenKind::LBrace) + scanned("a )")),
+              "Syntax Error (1:3): Cannot find counterpart of Undef");
 }
 
 TEST(Depth, ADeepChainWithoutBackLinksPrintsAndDrops) {
@@ -321,9 +221,7 @@ TEST(Depth, ADeepChainWithoutBackLinksPrintsAndDrops) {
     EXPECT_EQ(text.substr((kDeep - 1) * 6, 20), u"Empty[Empty, Empty],");
 }
 
-// ---------------------------------------------------------------------------------------------------
-
-TEST(TreeNotation, LeavesPrintAsTheirValue) {
+TEST(TreeNotation, LeavesPrintAsTheirValueAndParentsAsTheirName) {
     const struct {
         const char* name;
         NodeKind kind;
@@ -332,58 +230,25 @@ TEST(TreeNotation, LeavesPrintAsTheirValue) {
         std::u16string_view printed;
     } rows[] = {
         {"number", NodeKind::Number, u"", -17, u"-17"},
-        {"float in %g", NodeKind::Float, u"", 0.1, u"0.1"},
-        {"large float in %g", NodeKind::Float, u"", 1e20, u"1e+20"},
-        {"plain string between apostrophes", NodeKind::String, u"a\\b\"c \u00e9", 0, u"'a\\b\"c \u00e9'"},
-        {"empty string", NodeKind::String, u"", 0, u"''"},
-        {"an apostrophe forces double quotes", NodeKind::String, u"it's", 0, u"\"it's\""},
-        {"escapes in double quotes", NodeKind::String, u"\t\"\\\n\r", 0, u"\"\\t\\\"\\\\\\n\\r\""},
-        {"other control characters in hex", NodeKind::String, u"\x01\x1f", 0, u"\"\\x01\\x1F\""},
+        {"float in %g", NodeKind::Float, u"", 1e20, u"1e+20"},
+        {"escapes in double quotes", NodeKind::String, u"\t\"\\\n\r\x01", 0, u"\"\\t\\\"\\\\\\n\\r\\x01\""},
         {"keyword as its word", NodeKind::Undef, u"true", 0, u"true"},
         {"childless operator as its name", NodeKind::ShiftLeftAssign, u"x", 0, u"<<="},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
         Node node;
         node.kind = row.kind;
         node.text = row.text;
         node.intValue = static_cast<std::int32_t>(row.number);
         node.floatValue = row.number;
-        EXPECT_EQ(treeNotation(node), row.printed);
+        EXPECT_EQ(treeNotation(node), row.printed) << row.name;
     }
-}
-
-TEST(TreeNotation, ANodeWithChildrenPrintsItsNameNotItsValue) {
     Node node;
     node.kind = NodeKind::Number;
     node.intValue = 5;
     node.addChild(SourcePos{}).kind = NodeKind::Invalid;
     node.addChild(SourcePos{});
     EXPECT_EQ(treeNotation(node), u"Number[Invalid, Empty]");
-}
-
-TEST(FromText, ScannedTextBuildsTreesAndPlacesErrors) {
-    const struct {
-        const char* name;
-        std::u16string_view text;
-        std::u16string_view result;  // the notation, or the error
-    } rows[] = {
-        {"a settings file", u"['IsActive'] = true;\n['Name'] = \"it's\" 'ok';",
-         u";[=[[]['IsActive'], true], =[[]['Name'], \"it'sok\"], Empty]"},
-        {"calls without blanks", u"f(x)(y)", u"None[f, ()[x], ()[y]]"},
-        {"numbers in every form", u"-0x1F*2.5e1+0b11", u"+[*[-[31], 25], 3]"},
-        {"a stray bracket on a later line", u"['a'] = 1;\n  b )",
-         u"Syntax Error (2:5): Cannot find counterpart of Undef"},
-        {"a complement after an operand", u"x = 1 ~2;", u"Internal Error (1:7): Invalid syntax family"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<Token> list;
-        std::u16string error;
-        ASSERT_TRUE(scanText(error, list, row.text)) << narrow(error);
-        Node root;
-        EXPECT_EQ(buildTree(error, list, root) ? treeNotation(root) : error, row.result);
-    }
 }
 
 }  // namespace

@@ -40,13 +40,14 @@ inline Value hash(std::initializer_list<std::pair<std::string_view, Value>> item
 
 // n'x' / w'x' strings, i/f/b/p scalars, [..] Vectors, {k:v,..} Hashes in iteration order.
 inline std::string dump(const Value& v) {
+    const std::string text = v.toNarrowString();
     switch (v.kind()) {
         case ValueKind::Undef: return "undef";
-        case ValueKind::NarrowString: return "n'" + v.toNarrowString() + "'";
-        case ValueKind::WideString: return "w'" + v.toNarrowString() + "'";
-        case ValueKind::Integer: return "i" + v.toNarrowString();
-        case ValueKind::Float: return "f" + v.toNarrowString();
-        case ValueKind::Boolean: return "b" + v.toNarrowString();
+        case ValueKind::NarrowString: return "n'" + text + "'";
+        case ValueKind::WideString: return "w'" + text + "'";
+        case ValueKind::Integer: return "i" + text;
+        case ValueKind::Float: return "f" + text;
+        case ValueKind::Boolean: return "b" + text;
         case ValueKind::Pointer: return "p" + std::to_string(reinterpret_cast<std::uintptr_t>(v.pointer()));
         case ValueKind::Vector: {
             std::string out = "[";
