@@ -2,6 +2,7 @@
 // that included it, so the chain of files being loaded is the chain of parsers on the call stack.
 #include "config/config_parser.h"
 
+#include <new>
 #include <vector>
 
 #include "config/evaluator.h"
@@ -23,15 +24,26 @@ bool readFromDisk(const std::string& path, std::u16string& text) {
     return true;
 }
 
-// Include names are joined with "\" while the top file may be named with "/": both separate.
-bool samePath(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] == '\\' ? '/' : a[i], y = b[i] == '\\' ? '/' : b[i];
-        if (x != y) return false;
+// Include names are joined with "\" while the top file may be named with "/": both separate. "."
+// steps and doubled separators name no other file, so a.cfg, .\a.cfg and ./a.cfg are one file.
+std::string comparablePath(std::string_view path) {
+    std::string out;
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) out += '/';
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view step = path.substr(start, end - start);
+        if (!step.empty() && step != ".") {
+            if (!out.empty() && out.back() != '/') out += '/';
+            out += step;
+        }
+        start = end + 1;
     }
-    return true;
+    return out;
 }
+
+bool samePath(std::string_view a, std::string_view b) { return comparablePath(a) == comparablePath(b); }
 
 }  // namespace
 
@@ -71,14 +83,21 @@ bool ConfigParser::loadFile(std::string_view path, const Value& metaModel, bool 
 bool ConfigParser::parseText(std::u16string_view text, const Value& metaModel, bool keepVariables) {
     error.clear();
     if (!keepVariables) variables = Value();
-    Node root;
-    {
-        std::vector<Token> tokens;  // freed before evaluation: the tree holds all that is needed
-        if (!scanText(error, tokens, text) || !buildTree(error, tokens, root)) return false;
+    // A file that asks for more memory than there is fails like any other bad input, rather than
+    // taking the host down with it; what was assigned before stays, as after any failure.
+    try {
+        Node root;
+        {
+            std::vector<Token> tokens;  // freed before evaluation: the tree holds all that is needed
+            if (!scanText(error, tokens, text) || !buildTree(error, tokens, root)) return false;
+        }
+        if (!detail::runStatements(*this, root, variables, depthBase_)) return false;
+        // An Undef meta model means no validation at all (it would admit nothing).
+        return metaModel.kind() == ValueKind::Undef || validate(error, variables, metaModel);
+    } catch (const std::bad_alloc&) {
+        error = u"Internal Error: Out of memory";
+        return false;
     }
-    if (!detail::runStatements(*this, root, variables, depthBase_)) return false;
-    // An Undef meta model means no validation at all (it would admit nothing).
-    return metaModel.kind() == ValueKind::Undef || validate(error, variables, metaModel);
 }
 
 namespace detail {

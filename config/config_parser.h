@@ -22,6 +22,9 @@
 //   deeply", both chained as "Include failed (l:c): \n" + message. The evaluator recurses on the call stack; at the limit an optimised
 //   build uses about 210 KB of it (a sanitizer build about 500 KB), well inside the host's 1 MB UI
 //   thread.
+// - A write to a negative Vector index, or one past Value::kMaxVectorSize, fails with
+//   "Syntax Error (l:c): Index out of range" at the target's path.
+// - Running out of memory fails the load with "Internal Error: Out of memory"; nothing is thrown.
 // - A file or block whose only expression is an assignment without ";" (['a'] = 1) leaves what the
 //   assignment wrote ({a: 1}): the scope is its own target, so the assignment's value is not stored
 //   over it again. Any other lone expression becomes the scope's value ({ 5 } is 5).

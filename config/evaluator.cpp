@@ -188,6 +188,10 @@ bool Evaluator::assign(const Node& node, Value& result, Value& scope) {
         for (std::size_t s = base; s < steps_.size() && !slot->isScratchSlot(); ++s)
             slot = steps_[s].append ? &slot->element(slot->size()) : &slot->entryAt(steps_[s].key);
         steps_.resize(base);
+        // A negative or absurdly large index: the Value refused the place; say so rather than
+        // dropping the write without a word.
+        if (slot->isScratchSlot())
+            return reportError(parser_.error, kSyntax, node.children[t]->pos, u"Index out of range");
         if (combine == NodeKind::Empty) {
             *slot = value;
             continue;

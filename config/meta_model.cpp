@@ -51,12 +51,28 @@ void readSize(const Value& rules, std::string_view key, std::int32_t& field) {
     if (isGiven(v)) field = v.toInteger();
 }
 
+// Calls f(key, value) for every entry of a Hash, or every element of a Vector with its index as the
+// key, in iteration order. A Vector is walked by index: a description can make one huge and sparse
+// with a single statement, and the walk must not cost a key Value per element.
+template <class F>
+void forEachEntry(const Value& container, F f) {
+    if (container.isVector()) {
+        for (std::uint32_t i = 0, n = container.size(); i < n; ++i) {
+            const Value& value = container.at(i);
+            if (isGiven(value)) f(Value(static_cast<std::int32_t>(i)), value);
+        }
+        return;
+    }
+    Value value;
+    for (Value key = container.firstKey(&value); isGiven(key); key = container.nextKey(key, &value))
+        f(key, value);
+}
+
 // Keys whose value is true; a Vector gives its indices as texts.
 void readKeyList(const Value& list, std::set<std::u16string, std::less<>>& out) {
-    Value value;
-    for (Value key = list.firstKey(&value); isGiven(key); key = list.nextKey(key, &value)) {
+    forEachEntry(list, [&](const Value& key, const Value& value) {
         if (value.toBoolean()) out.insert(key.toWideString());
-    }
+    });
 }
 
 // Reads the rules of `d` into `node` and lists the member descriptions still to be compiled.
@@ -80,11 +96,9 @@ void readRules(const Value& d, MetaNode& node, std::vector<Pending>& members) {
         if (const Value& data = h.findByName("Data"); isGiven(data)) {
             members.push_back({data, &node.hashData});
         }
-        const Value& single = h.findByName("SingleData");
-        Value value;
-        for (Value key = single.firstKey(&value); isGiven(key); key = single.nextKey(key, &value)) {
+        forEachEntry(h.findByName("SingleData"), [&](const Value& key, const Value& value) {
             if (isGiven(value)) members.push_back({value, &node.hashSingleData[key.toWideString()]});
-        }
+        });
     }
     if (node.typeMask & metaType::kVector) {
         const Value& v = d.findByName("Vector");
@@ -94,11 +108,9 @@ void readRules(const Value& d, MetaNode& node, std::vector<Pending>& members) {
         if (const Value& data = v.findByName("Data"); isGiven(data)) {
             members.push_back({data, &node.vectorData});
         }
-        const Value& single = v.findByName("SingleData");
-        Value value;
-        for (Value key = single.firstKey(&value); isGiven(key); key = single.nextKey(key, &value)) {
+        forEachEntry(v.findByName("SingleData"), [&](const Value& key, const Value& value) {
             if (isGiven(value)) members.push_back({value, &node.vectorSingleData[key.toInteger()]});
-        }
+        });
     }
 }
 

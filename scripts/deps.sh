@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-need=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev)
+need=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${need[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
