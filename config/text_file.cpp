@@ -108,6 +108,12 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// A NUL would end the name early at the C library, opening some other file: no such path opens.
+std::FILE* openFile(std::string_view path, const char* mode) {
+    if (path.find('\0') != std::string_view::npos) return nullptr;
+    return std::fopen(nativePath(path).c_str(), mode);
+}
+
 // Grows `bytes` once to the size the file claims (plus the chunk that finds the end), so that a large
 // file is not copied while it grows. Only a hint: reading goes on to end of file whatever it says.
 void reserveForRest(std::FILE* file, std::string& bytes) {
@@ -126,7 +132,7 @@ void TextFileBuffer::setText(std::u16string newText) {
 }
 
 bool TextFileBuffer::readFile(std::string_view path) {
-    FileHandle file(std::fopen(nativePath(path).c_str(), "rb"));
+    FileHandle file(openFile(path, "rb"));
     if (!file) return false;
 
     std::string bytes;
@@ -182,7 +188,7 @@ std::string TextFileBuffer::encode() const {
 }
 
 bool TextFileBuffer::writeFile(std::u16string_view path) const {
-    FileHandle file(std::fopen(nativePath(narrow(path)).c_str(), "wb"));
+    FileHandle file(openFile(narrow(path), "wb"));
     if (!file) return false;
     const std::string bytes = encode();
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
@@ -215,7 +221,7 @@ bool renameOver(const std::string& from, const std::string& to) {
 bool TextFileBuffer::replaceFile(std::u16string_view path, WriteFunction write) const {
     const std::string target = nativePath(narrow(path));
     const std::string temporary = target + ".tmp";
-    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+    FileHandle file(openFile(narrow(path) + ".tmp", "wb"));
     if (!file) return false;
     const std::string bytes = encode();
     const bool written = write(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&

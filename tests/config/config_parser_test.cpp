@@ -287,3 +287,29 @@ TEST(LoaderDepth, DeepestInputStaysWithinTheStackBudget) {
 #endif  // ORVANE_HAS_PTHREAD
 
 }  // namespace
+
+namespace {
+
+// Included files spend the includer's nesting budget: an expression that just fits at the top
+// level no longer fits once it sits in an included file.
+TEST(LoaderDepth, IncludedFilesShareTheNestingBudget) {
+    auto nestedAssignment = [](std::size_t n) { return repeat(u"(", n, u"1") + std::u16string(n, u')'); };
+    auto loads = [](const std::u16string& text, FileReader* reader) {
+        ConfigParser parser;
+        parser.reader = reader;
+        const bool ok = parser.parseText(text, Value(), false);
+        return std::make_pair(ok, parser.error);
+    };
+    std::size_t fits = 0;
+    while (loads(u"['a'] = " + nestedAssignment(fits + 1) + u";", nullptr).first) ++fits;
+    ASSERT_GT(fits, kMaxNestingDepth / 2);
+
+    MemoryFiles files;
+    files.files["deep.cfg"] = narrow(u"['a'] = " + nestedAssignment(fits) + u";");
+    const auto included = loads(u"include('deep.cfg');", &files);
+    EXPECT_FALSE(included.first);
+    EXPECT_TRUE(included.second.starts_with(u"Include failed (1:8): \nSyntax Error (")) << narrow(included.second);
+    EXPECT_TRUE(included.second.ends_with(u"Nesting too deep")) << narrow(included.second);
+}
+
+}  // namespace

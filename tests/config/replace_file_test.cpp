@@ -69,3 +69,20 @@ TEST_F(ReplaceFile, AMissingDirectoryFailsWithoutCreatingAnything) {
 }
 
 }  // namespace
+
+namespace {
+
+// An include name can hold a NUL; the C library would stop the name there and open another file.
+TEST_F(ReplaceFile, APathWithANulOpensNothing) {
+    std::ofstream(dir_ / "a", std::ios::binary) << "kept";
+    const std::string bad = (dir_ / "a").string() + std::string(1, '\0') + "b";
+    TextFileBuffer file;
+    EXPECT_FALSE(file.readFile(bad));
+    file.setText(u"new");
+    const std::u16string wide(bad.begin(), bad.end());
+    EXPECT_FALSE(file.writeFile(wide));
+    EXPECT_FALSE(file.replaceFile(wide));
+    EXPECT_EQ(bytesOf(dir_ / "a"), "kept");
+}
+
+}  // namespace
