@@ -15,6 +15,7 @@ using platform::sim::SimAim;
 using platform::sim::SimMsn7;
 using platform::sim::SimTrillian;
 using Lines = std::vector<std::string>;
+using Shows = std::vector<std::pair<WindowHandle, int>>;
 
 const std::string kText = test::utf8(test::kExpandedDefault);
 
@@ -30,7 +31,7 @@ Lines msnKeys(int downs) {
 using Msn7 = test::MessengerTest;
 
 TEST_F(Msn7, KeysPickEveryStatusFromTheMenu) {
-    const char16_t* shown[] = {u"Online",       u"Busy",         u"Be Right Back", u"Away",
+    const char16_t* shown[] = {u"Online", u"Busy", u"Be Right Back", u"Away",
                                u"On The Phone", u"Out To Lunch", u"Appear Offline"};
     for (int index = 0; index < 7; ++index) {
         SCOPED_TRACE(index);
@@ -49,6 +50,8 @@ TEST_F(Msn7, KeysPickEveryStatusFromTheMenu) {
 }
 
 TEST_F(Msn7, MinimiseClosesTheMainWindowOnlyWhenThereIsOne) {
+    EXPECT_FALSE(MSN7MN().ApplyStatus(plugin::GameConnect, 0, 0)) << "not running";
+    EXPECT_TRUE(desktop.messages().empty());
     {
         SimMsn7 msn(desktop, 40);
         MSN7MN b;
@@ -71,12 +74,6 @@ TEST_F(Msn7, MinimiseClosesTheMainWindowOnlyWhenThereIsOne) {
         << "no WM_CLOSE on disconnect either";
 }
 
-TEST_F(Msn7, NotRunningPostsNothing) {
-    MSN7MN b;
-    EXPECT_FALSE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_TRUE(desktop.messages().empty());
-}
-
 using Aim = test::MessengerTest;
 
 TEST_F(Aim, AwayOpensTheAwayWindowTypesTheTextAndMinimisesIt) {
@@ -89,11 +86,8 @@ TEST_F(Aim, AwayOpensTheAwayWindowTypesTheTextAndMinimisesIt) {
                           "send #32770 \"Buddy List\" WM_COMMAND 24003 0",
                           "send Ate32Class WM_SETTEXT \"" + kText + "\"",
                       }));
-    ASSERT_EQ(desktop.showCalls().size(), 2u);
-    EXPECT_EQ(desktop.showCalls()[0].target, aim.awayWindow());
-    EXPECT_EQ(desktop.showCalls()[0].command, platform::kSwMinimize);
-    EXPECT_EQ(desktop.showCalls()[1].target, aim.mainWindow());
-    EXPECT_EQ(desktop.showCalls()[1].command, platform::kSwHide);
+    EXPECT_EQ(shown(), (Shows{{aim.awayWindow(), platform::kSwMinimize},
+                              {aim.mainWindow(), platform::kSwHide}}));
     EXPECT_EQ(aim.describe(), u"AIM: Away, away text \"" + std::u16string(test::kExpandedDefault) +
                                   u"\", main window hidden, away window minimised");
 }
@@ -118,17 +112,11 @@ TEST_F(Aim, DisconnectCancelsTheAwayWindowWithoutText) {
 }
 
 TEST_F(Aim, PartialRunsHaveSentTheNotifyCommandAlready) {
-    struct Row {
-        const char* name;
-        SimAim::Parts parts;
-    };
-    const Row rows[] = {
-        {"no idle alarm", {.idleAlarm = false, .mainWindow = true, .textWindow = true}},
-        {"no buddy list", {.idleAlarm = true, .mainWindow = false, .textWindow = true}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        SimAim aim(desktop, 50, r.parts);
+    using P = SimAim::Parts;
+    for (P parts : {P{.idleAlarm = false, .mainWindow = true, .textWindow = true},
+                    P{.idleAlarm = true, .mainWindow = false, .textWindow = true}}) {
+        SCOPED_TRACE(parts.idleAlarm ? "no buddy list" : "no idle alarm");
+        SimAim aim(desktop, 50, parts);
         AIMMN b;
         b.SetMinimize(true);
         desktop.clearRecord();
@@ -148,8 +136,7 @@ TEST_F(Aim, AwayWindowWithoutItsTextWindowIsStillMinimised) {
     AIMMN b;
     EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
     EXPECT_EQ(sent().size(), 2u) << "no WM_SETTEXT";
-    ASSERT_EQ(desktop.showCalls().size(), 1u);
-    EXPECT_EQ(desktop.showCalls()[0].command, platform::kSwMinimize);
+    EXPECT_EQ(shown(), (Shows{{aim.awayWindow(), platform::kSwMinimize}}));
     EXPECT_EQ(aim.status(), u"Away");
 }
 
@@ -178,41 +165,20 @@ TEST_F(Trillian, ClassicAwayGoesThroughItsOwnWindowAndTheDialog) {
     EXPECT_EQ(t.describe(), u"Trillian (classic): Away, away text \"" +
                                 std::u16string(test::kExpandedDefault) +
                                 u"\", main window minimised, message not kept");
-    ASSERT_EQ(desktop.showCalls().size(), 1u);
-    EXPECT_EQ(desktop.showCalls()[0].command, platform::kSwShowMinimized);
+    EXPECT_EQ(shown(), (Shows{{t.mainWindow(), platform::kSwShowMinimized}}));
 }
 
-TEST_F(Trillian, ContactListAwayGoesThroughTheIconHolder) {
+TEST_F(Trillian, ContactListAwayGoesThroughTheIconHolderAndTypesEvenEmptyText) {
     SimTrillian t(desktop, 60, SimTrillian::Kind::ContactList);
     TRILLIANMN b;
+    b.SetMessage(u"");
     EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
     const Lines lines = sent();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "send Static \"iconholder\" WM_COMMAND 30050 0");
-    EXPECT_EQ(Lines(lines.begin() + 1, lines.begin() + 3), awayDialogSteps(kText));
+    EXPECT_EQ(Lines(lines.begin() + 1, lines.begin() + 3), awayDialogSteps(""));
     EXPECT_EQ(t.status(), u"Away");
-    EXPECT_EQ(t.awayText(), test::kExpandedDefault);
     EXPECT_TRUE(desktop.showCalls().empty());
-}
-
-TEST_F(Trillian, EmptyTextIsTypedAllTheSame) {
-    SimTrillian t(desktop, 60, SimTrillian::Kind::Classic);
-    TRILLIANMN b;
-    b.SetMessage(u"");
-    EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_EQ(sent()[2], "send Edit WM_SETTEXT \"\"");
-    EXPECT_EQ(t.status(), u"Away");
-}
-
-TEST_F(Trillian, NoDialogMeansFalseAndNoMinimising) {
-    SimTrillian t(desktop, 60, SimTrillian::Kind::Classic,
-                  {.iconHolder = true, .awayDialog = false});
-    TRILLIANMN b;
-    b.SetMinimize(true);
-    EXPECT_FALSE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_EQ(sent(), (Lines{"send trillian \"Trillian\" WM_COMMAND 40019 0"}));
-    EXPECT_TRUE(desktop.showCalls().empty());
-    EXPECT_EQ(t.status(), u"Online");
 }
 
 TEST_F(Trillian, OnlineSendsTheTwentyConnectionCommandsToTheIconHolder) {
@@ -231,34 +197,40 @@ TEST_F(Trillian, OnlineSendsTheTwentyConnectionCommandsToTheIconHolder) {
     }
 }
 
-TEST_F(Trillian, MissingIconHolder) {
-    {
-        SimTrillian classic(desktop, 60, SimTrillian::Kind::Classic,
-                            {.iconHolder = false, .awayDialog = true});
+TEST_F(Trillian, MissingPartsStopTheRunWithoutMinimising) {
+    using K = SimTrillian::Kind;
+    const struct {
+        const char* name;
+        K kind;
+        SimTrillian::Parts parts;
+        std::uint32_t code;
+        bool result;
+        Lines sent;
+    } rows[] = {
+        {"no away dialog", K::Classic, {.iconHolder = true, .awayDialog = false},
+         plugin::GameConnect, false, {"send trillian \"Trillian\" WM_COMMAND 40019 0"}},
+        {"classic without icon holder: still true", K::Classic,
+         {.iconHolder = false, .awayDialog = true}, plugin::GameDisconnect, true, {}},
+        {"contact list without icon holder", K::ContactList,
+         {.iconHolder = false, .awayDialog = true}, plugin::GameConnect, false, {}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        SimTrillian t(desktop, 60, r.kind, r.parts);
         TRILLIANMN b;
-        EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0))
-            << "classic: nothing to send, still true";
-        EXPECT_TRUE(desktop.messages().empty());
+        b.SetMinimize(true);
+        desktop.clearRecord();
+        EXPECT_EQ(b.ApplyStatus(r.code, 0, 0), r.result);
+        EXPECT_EQ(sent(), r.sent);
+        EXPECT_TRUE(desktop.showCalls().empty());
+        EXPECT_EQ(t.status(), u"Online");
     }
-    SimTrillian list(desktop, 61, SimTrillian::Kind::ContactList,
-                     {.iconHolder = false, .awayDialog = true});
-    TRILLIANMN b;
-    b.SetMinimize(true);
-    EXPECT_FALSE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_TRUE(desktop.messages().empty());
-    EXPECT_TRUE(desktop.showCalls().empty());
 }
 
 TEST_F(Trillian, ContactListMustBeTitledTrillian) {
-    platform::sim::SimWindow w;
-    w.className = u"icoCTactTrilly";
-    w.title = u"Contacts";
-    WindowHandle list = desktop.createWindow(w);
-    platform::sim::SimWindow holder;
-    holder.className = u"Static";
-    holder.title = u"iconholder";
-    holder.parent = list;
-    desktop.createWindow(holder);
+    WindowHandle list =
+        desktop.createWindow({.className = u"icoCTactTrilly", .title = u"Contacts"});
+    desktop.createWindow({.className = u"Static", .title = u"iconholder", .parent = list});
     TRILLIANMN b;
     EXPECT_FALSE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
     EXPECT_TRUE(desktop.messages().empty());

@@ -52,15 +52,9 @@ bool FakeHost::GetCurrentServer(Value& out) {
 bool FakeHost::ExpandVariables(const Value& server, std::u16string& text) {
     ++expandCalls;
     lastExpandedServer = server;
-    lastTemplate = text;
     replaceAll(text, u"<GAMEDESC>", field(server, "Server", "GameDesc"));
     replaceAll(text, u"<SERVERNAME>", field(server, "Info", "Hostname"));
     replaceAll(text, u"<SERVERADDRPORT>", field(server, "Server", "Addr"));
-    return true;
-}
-
-bool FakeHost::Log(std::u16string line) {
-    log.push_back(std::move(line));
     return true;
 }
 
@@ -95,6 +89,12 @@ std::vector<std::string> MessengerTest::sent() const {
     std::vector<std::string> lines;
     for (const auto& m : desktop.messages()) lines.push_back(describeMessage(m));
     return lines;
+}
+
+std::vector<std::pair<platform::WindowHandle, int>> MessengerTest::shown() const {
+    std::vector<std::pair<platform::WindowHandle, int>> calls;
+    for (const auto& c : desktop.showCalls()) calls.emplace_back(c.target, c.command);
+    return calls;
 }
 
 }  // namespace orvane::test

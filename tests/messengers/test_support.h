@@ -20,8 +20,6 @@ public:
     int expandCalls = 0;
     bool serverCameUndef = true;  // every GetCurrentServer got an Undef Value
     Value lastExpandedServer;
-    std::u16string lastTemplate;
-    std::vector<std::u16string> log;
 
     // Placeholders filled from Server.GameDesc, Info.Hostname and Server.Addr.
     static Value server();
@@ -36,7 +34,7 @@ public:
     void Reserved5() override { unexpected(); }
     void Reserved6() override { unexpected(); }
     void Reserved7() override { unexpected(); }
-    bool Log(std::u16string line) override;
+    bool Log(std::u16string) override { return true; }
     std::u16string GetDataDirectory() override { return u"data"; }
     bool RegisterInterface(plugin::IInterface*) override { return true; }
     bool AddServerTab(std::u16string, platform::WindowHandle) override { return true; }
@@ -70,6 +68,8 @@ protected:
     // The record as lines such as `send #32770 "ICQ" WM_COMMAND 6547 0`; a WM_SETTEXT shows its
     // text instead of the pointer, and a post says "post".
     std::vector<std::string> sent() const;
+    // The show commands made, as (window, command) pairs in order.
+    std::vector<std::pair<platform::WindowHandle, int>> shown() const;
 
     platform::sim::SimDesktop desktop;
     FakeHost host;

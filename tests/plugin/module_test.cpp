@@ -54,20 +54,6 @@ TEST_F(ModuleTest, CreateInterfaceHandsOutAPluginWiredToTheHost) {
     EXPECT_EQ(parser.variables.findByName("Miranda").findByName("DisconnectStatus").toInteger(), 2);
 }
 
-#if defined(__GXX_ABI_VERSION) && defined(__x86_64__)
-// The host calls by table position; call the module's level operations the same way.
-TEST_F(ModuleTest, LevelOperationsSitInTheirSlots) {
-    ASSERT_NE(createInterface_, nullptr);
-    std::unique_ptr<plugin::IPlugin> p(createInterface_(&host_));
-    ASSERT_NE(p, nullptr);
-    void* const* table = *reinterpret_cast<void* const* const*>(p.get());
-    const auto setLevel = reinterpret_cast<int (*)(plugin::IPlugin*, int)>(table[8]);
-    const auto getLevel = reinterpret_cast<int (*)(plugin::IPlugin*)>(table[9]);
-    EXPECT_EQ(getLevel(p.get()), 50);
-    EXPECT_EQ(setLevel(p.get(), 250), 100);
-    EXPECT_EQ(getLevel(p.get()), 100);
-}
-#endif
 
 }  // namespace
 }  // namespace orvane::test

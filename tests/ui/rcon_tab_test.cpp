@@ -172,7 +172,6 @@ TEST_F(RconTab, ReplyShapesDecideWhatHappens) {
         {"restart announced", {restart}, {}, {u"fast_restart"}},
         {"full stop makes another word", {restart + u"."}, {}, {}},
         {"restart on two lines", {restart, u""}, {}, {}},
-        {"restart on three lines", {restart, u"", u""}, {}, {}},
         {"seven words", {u"g_gametype will be changed upon next restarting"}, {}, {}},
     };
     for (const Row& row : rows) {
