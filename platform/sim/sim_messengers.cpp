@@ -7,16 +7,22 @@
 #include "platform/window_messages.h"
 
 namespace orvane::platform::sim {
-namespace {
 
-// What a messenger's own menu commands do.
-struct Command {
+namespace detail {
+struct MenuCommand {
     WParam value;
     const char16_t* status;
     const char16_t* dialogTitle;  // null: the status asks for no text
 };
+}  // namespace detail
 
-constexpr Command kIcqCommands[] = {
+namespace {
+
+using detail::MenuCommand;
+
+// What a messenger's own menu commands do.
+
+constexpr MenuCommand kIcqCommands[] = {
     {6545, u"Online", nullptr},
     {6291, u"Free For Chat", u"Change/Confirm \"Free For Chat\" Message"},
     {6547, u"Away", u"Change / Confirm Away Message"},
@@ -27,7 +33,7 @@ constexpr Command kIcqCommands[] = {
     {6546, u"Offline", nullptr},
 };
 
-constexpr Command kMirandaCommands[] = {
+constexpr MenuCommand kMirandaCommands[] = {
     {40071, u"Offline", nullptr},
     {40072, u"Online", u"Change Online Message"},
     {40073, u"Away", u"Change Away Message"},
@@ -40,7 +46,7 @@ constexpr Command kMirandaCommands[] = {
     {40080, u"Out to Lunch", nullptr},
 };
 
-constexpr Command kQipCommands[] = {
+constexpr MenuCommand kQipCommands[] = {
     {75, u"Offline", nullptr},        {73, u"Invisible for all", nullptr},
     {72, u"Invisible", nullptr},      {71, u"Online", nullptr},
     {69, u"Do not disturb", nullptr}, {68, u"Occupied", nullptr},
@@ -68,9 +74,9 @@ constexpr int kTrillianKeepBox = 1046;
 constexpr int kTrillianText = 1043;
 constexpr int kTrillianSetButton = 1047;
 
-const Command* lookup(std::span<const Command> table, WParam value) {
+const MenuCommand* lookup(std::span<const MenuCommand> table, WParam value) {
     auto it = std::find_if(table.begin(), table.end(),
-                           [&](const Command& c) { return c.value == value; });
+                           [&](const MenuCommand& c) { return c.value == value; });
     return it == table.end() ? nullptr : &*it;
 }
 
@@ -134,6 +140,18 @@ void SimMessenger::openTextDialog(const std::u16string& title) {
     });
 }
 
+
+void SimMessenger::takeMenuCommands(WindowHandle window, std::span<const MenuCommand> commands) {
+    desktop_.setHandler(window, [this, commands](const SimMessage& m) -> LResult {
+        if (m.message != kWmCommand) return 0;
+        if (const MenuCommand* c = lookup(commands, m.wParam)) {
+            status_ = c->status;
+            if (c->dialogTitle) openTextDialog(c->dialogTitle);
+        }
+        return 0;
+    });
+}
+
 // --- ICQ 2003 ---
 
 SimIcq2003::SimIcq2003(SimDesktop& desktop, std::uint32_t processId, bool withMainWindow)
@@ -141,14 +159,7 @@ SimIcq2003::SimIcq2003(SimDesktop& desktop, std::uint32_t processId, bool withMa
     api_ = make(u"ICQMsgAPI Window", u"", 0, 0, false);
     if (!withMainWindow) return;
     main_ = make(u"#32770", u"ICQ");
-    desktop_.setHandler(main_, [this](const SimMessage& m) -> LResult {
-        if (m.message != kWmCommand) return 0;
-        if (const Command* c = lookup(kIcqCommands, m.wParam)) {
-            status_ = c->status;
-            if (c->dialogTitle) openTextDialog(c->dialogTitle);
-        }
-        return 0;
-    });
+    takeMenuCommands(main_, kIcqCommands);
 }
 
 std::u16string SimIcq2003::describe() const { return describeAs(u"ICQ 2003", main_); }
@@ -158,14 +169,7 @@ std::u16string SimIcq2003::describe() const { return describeAs(u"ICQ 2003", mai
 SimMiranda::SimMiranda(SimDesktop& desktop, std::uint32_t processId)
     : SimMessenger(desktop, processId, u"Offline") {
     main_ = make(u"Miranda", u"Miranda IM");
-    desktop_.setHandler(main_, [this](const SimMessage& m) -> LResult {
-        if (m.message != kWmCommand) return 0;
-        if (const Command* c = lookup(kMirandaCommands, m.wParam)) {
-            status_ = c->status;
-            if (c->dialogTitle) openTextDialog(c->dialogTitle);
-        }
-        return 0;
-    });
+    takeMenuCommands(main_, kMirandaCommands);
 }
 
 std::u16string SimMiranda::describe() const { return describeAs(u"Miranda", main_); }
@@ -177,11 +181,7 @@ SimQip::SimQip(SimDesktop& desktop, std::uint32_t processId, std::u16string titl
     : SimMessenger(desktop, processId, u"Offline") {
     main_ = make(u"TMainForm", title);
     if (withEditChild) make(u"WindowsForms10.EDIT.app.0.378734a", u"", main_);
-    desktop_.setHandler(main_, [this](const SimMessage& m) -> LResult {
-        if (m.message != kWmCommand) return 0;
-        if (const Command* c = lookup(kQipCommands, m.wParam)) status_ = c->status;
-        return 0;
-    });
+    takeMenuCommands(main_, kQipCommands);  // QIP has no away dialogs
 }
 
 std::u16string SimQip::describe() const { return describeAs(u"QIP", main_); }

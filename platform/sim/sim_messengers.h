@@ -12,12 +12,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "platform/sim/sim_desktop.h"
 
 namespace orvane::platform::sim {
+
+namespace detail {
+struct MenuCommand;  // a status command value, the status it sets and its away dialog's title
+}
 
 class SimMessenger {
 public:
@@ -46,6 +51,9 @@ protected:
     // OK takes the edit's text as the away text, both OK and Cancel close it. Any dialog of this
     // messenger still open is closed first.
     void openTextDialog(const std::u16string& title);
+    // Lets window take the status commands of the table as WM_COMMAND: each sets its status and
+    // opens its away-text dialog when it has one.
+    void takeMenuCommands(WindowHandle window, std::span<const detail::MenuCommand> commands);
 
     SimDesktop& desktop_;
     std::uint32_t processId_;
