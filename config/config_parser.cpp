@@ -47,6 +47,87 @@ bool samePath(std::string_view a, std::string_view b) { return comparablePath(a)
 
 }  // namespace
 
+namespace detail {
+
+// Scans, builds and runs a text so that a long file never needs all of its tokens or its whole tree
+// at once: the scanner hands over tokens in pieces, and every top-level statement runs as soon as the
+// ";" after it arrives, after which its tree is dropped.
+//
+// The outcome is that of the plain order (scan the whole text, then build the whole tree, then run
+// it): the first scanning error wins over any later stage, a syntax error over any run, and a text
+// whose last statement lacks its ";" runs nothing. So the store is kept as it was on entry, and put
+// back when such a failure shows up after statements have run; a failure while running only stops
+// the running, while scanning and building go on to the end in case one of them fails first.
+//
+// Keeping the store costs nothing when it is Undef, or shared already (an included file works on a
+// copy of the includer's scope). A store of its own with content would be copied on the first
+// write, which a caller holding slots into it would notice: such a text is run the plain way, after
+// the whole tree is built.
+class StatementStream final : public TokenSink {
+public:
+    StatementStream(ConfigParser& parser, Value& store, std::uint32_t depth, bool storeIsShared)
+        : parser_(parser), store_(store), streaming_(storeIsShared || store.kind() == ValueKind::Undef),
+          before_(streaming_ ? store : Value()), depth_(depth), builder_(buildError_, root_),
+          runner_(parser, depth) {}
+
+    bool load(std::u16string_view text) {
+        std::vector<Token> tokens;
+        if (!scanText(scanError_, tokens, text, this)) return failAndRestore(scanError_);
+        take(tokens);
+        if (buildFailed_) return failAndRestore(buildError_);
+        if (streaming_ && root_.kind == NodeKind::Semicolon) {
+            if (root_.children.back()->kind != NodeKind::Empty) {
+                std::u16string missing;
+                reportError(missing, u"Syntax Error", root_.pos, u"Missing ;");
+                return failAndRestore(missing);
+            }
+            return !runFailed_;  // every statement has run: the last child is the empty place
+        }
+        return runStatements(parser_, root_, store_, depth_);
+    }
+
+    void take(std::vector<Token>& tokens) override {
+        if (buildFailed_) return;
+        for (const Token& token : tokens) {
+            if (!builder_.place(token)) {
+                buildFailed_ = true;
+                return;
+            }
+            if (token.kind == TokenKind::Semicolon && streaming_) runFinished();
+        }
+    }
+
+private:
+    // Every child of a top-level ";" but the last is a finished statement: no later token reaches it.
+    void runFinished() {
+        if (root_.kind != NodeKind::Semicolon || root_.children.size() < 2) return;
+        const auto last = root_.children.end() - 1;
+        for (auto it = root_.children.begin(); it != last && !runFailed_; ++it)
+            runFailed_ = !runner_.run(**it, store_);
+        root_.children.erase(root_.children.begin(), last);
+    }
+
+    bool failAndRestore(std::u16string& message) {
+        parser_.error = std::move(message);
+        if (streaming_) store_ = before_;  // else nothing has run
+        return false;
+    }
+
+    ConfigParser& parser_;
+    Value& store_;
+    const bool streaming_;
+    const Value before_;  // the store on entry, while streaming
+    const std::uint32_t depth_;
+    std::u16string scanError_, buildError_;
+    Node root_;
+    TreeBuilder builder_;
+    StatementRunner runner_;
+    bool buildFailed_ = false;
+    bool runFailed_ = false;
+};
+
+}  // namespace detail
+
 bool ConfigParser::loadFile(std::u16string_view path, const Value& metaModel, bool keepVariables) {
     return loadFile(std::string_view(narrow(path)), metaModel, keepVariables);
 }
@@ -86,12 +167,7 @@ bool ConfigParser::parseText(std::u16string_view text, const Value& metaModel, b
     // A file that asks for more memory than there is fails like any other bad input, rather than
     // taking the host down with it; what was assigned before stays, as after any failure.
     try {
-        Node root;
-        {
-            std::vector<Token> tokens;  // freed before evaluation: the tree holds all that is needed
-            if (!scanText(error, tokens, text) || !buildTree(error, tokens, root)) return false;
-        }
-        if (!detail::runStatements(*this, root, variables, depthBase_)) return false;
+        if (!detail::StatementStream(*this, variables, depthBase_, includedFrom_ != nullptr).load(text)) return false;
         // An Undef meta model means no validation at all (it would admit nothing).
         return metaModel.kind() == ValueKind::Undef || validate(error, variables, metaModel);
     } catch (const std::bad_alloc&) {

@@ -17,11 +17,17 @@ namespace {
 
 constexpr std::u16string_view kSyntax = u"Syntax Error";
 
+}  // namespace
+
 class Evaluator {
 public:
     Evaluator(ConfigParser& parser, std::uint32_t depth) : parser_(parser), depth_(depth) {}
 
     bool runStatements(const Node& node, Value& scope);
+    bool runStatement(const Node& node, Value& scope) {
+        Value dropped;
+        return evaluate(node, dropped, scope);
+    }
 
 private:
     struct Step {
@@ -50,6 +56,8 @@ private:
     std::vector<Step> steps_;  // keys of the assignment targets being resolved, innermost on top
 };
 
+namespace {
+
 bool isBracket(const Node& node) { return node.kind == NodeKind::Brackets; }
 
 // The expression inside a group, or null for an empty group.
@@ -57,6 +65,8 @@ const Node* groupContent(const Node& group) {
     if (group.children.empty() || group.children.front()->kind == NodeKind::Empty) return nullptr;
     return group.children.front().get();
 }
+
+}  // namespace
 
 bool Evaluator::runStatements(const Node& node, Value& scope) {
     if (node.kind == NodeKind::Empty) return true;
@@ -70,10 +80,8 @@ bool Evaluator::runStatements(const Node& node, Value& scope) {
         return evaluate(node, scope, scope);
     }
     if (node.children.back()->kind != NodeKind::Empty) return fail(node, u"Missing ;");
-    for (std::size_t i = 0; i + 1 < node.children.size(); ++i) {
-        Value dropped;
-        if (!evaluate(*node.children[i], dropped, scope)) return false;
-    }
+    for (std::size_t i = 0; i + 1 < node.children.size(); ++i)
+        if (!runStatement(*node.children[i], scope)) return false;
     return true;
 }
 
@@ -274,10 +282,15 @@ bool Evaluator::call(const Node& node, Value& result, Value& scope) {
     return fn(CallSite{parser_, depth_, node.pos, name}, args, result, scope);
 }
 
-}  // namespace
-
 bool runStatements(ConfigParser& parser, const Node& root, Value& scope, std::uint32_t depth) {
     return Evaluator(parser, depth).runStatements(root, scope);
 }
+
+StatementRunner::StatementRunner(ConfigParser& parser, std::uint32_t depth)
+    : evaluator_(std::make_unique<Evaluator>(parser, depth)) {}
+
+StatementRunner::~StatementRunner() = default;
+
+bool StatementRunner::run(const Node& statement, Value& scope) { return evaluator_->runStatement(statement, scope); }
 
 }  // namespace orvane::config::detail

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "config/config_parser.h"
 #include "config/node.h"
@@ -22,6 +23,21 @@ namespace orvane::config::detail {
 // Runs `root` as a statement list with `scope` as the scope. `depth` is the nesting the including
 // files have used already (0 for a file loaded on its own).
 bool runStatements(ConfigParser& parser, const Node& root, Value& scope, std::uint32_t depth);
+
+class Evaluator;
+
+// Runs the statements of a ";" list one at a time, as runStatements does for each (the value of a
+// statement is dropped), keeping its working memory from one to the next. For a loader that runs
+// each statement of a file as soon as the tree builder has finished it.
+class StatementRunner {
+public:
+    StatementRunner(ConfigParser& parser, std::uint32_t depth);
+    ~StatementRunner();
+    bool run(const Node& statement, Value& scope);
+
+private:
+    std::unique_ptr<Evaluator> evaluator_;
+};
 
 // What an include needs from the parser that is not public.
 struct IncludeAccess {

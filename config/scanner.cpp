@@ -25,6 +25,8 @@ namespace orvane::config {
 namespace {
 
 constexpr std::u16string_view kCategory = u"Scanning Error";
+// Tokens handed to a sink at a time: enough to amortise the call, few enough to stay in the cache.
+constexpr std::size_t kPieceTokens = 512;
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -64,8 +66,8 @@ char16_t closingDelimiter(char16_t open) {
 
 class Scanner {
 public:
-    Scanner(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text)
-        : error_(error), tokens_(tokens), text_(text) {}
+    Scanner(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink)
+        : error_(error), tokens_(tokens), text_(text), sink_(sink) {}
 
     bool run();
 
@@ -117,6 +119,7 @@ private:
     std::u16string& error_;
     std::vector<Token>& tokens_;
     const std::u16string_view text_;
+    TokenSink* const sink_;
 
     State state_ = State::Start;
     std::uint32_t line_ = 1;  // where the current position stands
@@ -265,7 +268,13 @@ bool Scanner::start(std::size_t& i, char16_t c) {
 
 bool Scanner::run() {
     const std::size_t n = text_.size();
+    if (sink_) tokens_.reserve(kPieceTokens + 2);
     for (std::size_t i = 0; i <= n; ++i) {
+        if (sink_ && tokens_.size() >= kPieceTokens && state_ == State::Start &&
+            tokens_.back().kind != TokenKind::String) {
+            sink_->take(tokens_);
+            tokens_.clear();
+        }
         if (tokens_.capacity() - tokens_.size() < 2) reserveAhead(i);  // a position emits at most two
         const char16_t c = i < n ? text_[i] : u' ';
         column_ = static_cast<std::uint32_t>(i - lineStart_ + 1);
@@ -448,9 +457,9 @@ bool Scanner::run() {
 
 }  // namespace
 
-bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text) {
+bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink) {
     tokens.clear();
-    return Scanner(error, tokens, text).run();
+    return Scanner(error, tokens, text, sink).run();
 }
 
 }  // namespace orvane::config

@@ -16,9 +16,21 @@
 
 namespace orvane::config {
 
+// Takes the tokens of a long text piece by piece, so that they never need to be held all at once.
+class TokenSink {
+public:
+    virtual ~TokenSink() = default;
+    // Called with the tokens scanned since the last call whenever enough have gathered; they are
+    // complete (a String is never handed over while a string that merges into it may follow) and
+    // are cleared once the call returns. Scanning goes on whatever the sink does with them.
+    virtual void take(std::vector<Token>& tokens) = 0;
+};
+
 // Replaces `tokens` with the tokens of `text` and answers true. On a lexical error, writes a
 // "Scanning Error (line:column): ..." message into `error` and answers false; `tokens` then holds
-// whatever was scanned before the error and must not be used.
-bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text);
+// whatever was scanned before the error and must not be used. With a sink, the tokens go to it in
+// pieces as the scan goes on, and `tokens` ends with only the last piece, not yet handed over.
+bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text,
+              TokenSink* sink = nullptr);
 
 }  // namespace orvane::config

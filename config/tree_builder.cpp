@@ -76,108 +76,29 @@ TokenRule ruleFor(TokenKind kind) {
     return code < kTokenKindCount ? kTokenRules[code] : TokenRule{NodeKind::Empty, kNoPrefix, false};
 }
 
-class TreeBuilder {
-public:
-    TreeBuilder(std::u16string& error, Node& root) : error_(error), root_(root), current_(&root) {}
+bool isEmpty(const Node& node) { return node.kind == NodeKind::Empty; }
 
-    bool place(const Token& token) {
-        const TokenRule rule = ruleFor(token.kind);
-        NodeKind kind = rule.kind;
-        if (rule.prefix != kNoPrefix && isEmpty(*current_)) kind = rule.prefix;
+// `node` becomes the operator in place (so the root object stays the top) and its old content
+// moves down into its only child.
+void wrap(Node& node, NodeKind kind, SourcePos at) {
+    auto inner = std::make_unique<Node>();
+    inner->pos = node.pos;
+    inner->kind = node.kind;
+    inner->text = std::move(node.text);
+    inner->intValue = node.intValue;
+    inner->floatValue = node.floatValue;
+    inner->children = std::move(node.children);
+    for (auto& child : inner->children) child->parent = inner.get();
+    inner->parent = &node;
 
-        switch (nodeKindClass(kind)) {
-        case NodeClass::Operand:
-            if (!isEmpty(*current_)) insertInfix(NodeKind::None, token.pos);
-            current_->pos = token.pos;
-            current_->kind = kind;
-            current_->text = token.text;
-            current_->intValue = token.intValue;
-            current_->floatValue = token.floatValue;
-            return true;
-        case NodeClass::Prefix:
-            openBelow(kind, token.pos);
-            return true;
-        case NodeClass::Infix:
-            return insertInfix(kind, token.pos);
-        case NodeClass::Group:
-            if (rule.closing) return close(kind, token.pos);
-            if (!isEmpty(*current_)) insertInfix(NodeKind::None, token.pos);
-            openBelow(kind, token.pos);
-            return true;
-        case NodeClass::Nothing:
-            break;
-        }
-        return reportError(error_, u"Internal Error", token.pos, u"Invalid syntax family");
-    }
-
-private:
-    static bool isEmpty(const Node& node) { return node.kind == NodeKind::Empty; }
-
-    // The root is the top even when the caller hung it below something else.
-    Node* parentOf(const Node& node) const { return &node == &root_ ? nullptr : node.parent; }
-
-    void openBelow(NodeKind kind, SourcePos at) {
-        current_->pos = at;
-        current_->kind = kind;
-        current_ = &current_->addChild(at);
-    }
-
-    bool insertInfix(NodeKind kind, SourcePos at) {
-        if (isEmpty(*current_)) return reportError(error_, u"Syntax Error", at, u"");
-        const int precedence = nodeKindPrecedence(kind);
-        // Groups have the loosest precedence of all, so the climb never leaves the bracket it is in.
-        for (Node* up = parentOf(*current_); up && nodeKindPrecedence(up->kind) < precedence;
-             up = parentOf(*current_)) {
-            current_ = up;
-        }
-        Node* up = parentOf(*current_);
-        if (up && up->kind == kind) {
-            current_ = up;
-        } else {
-            if (up && nodeKindPrecedence(up->kind) == precedence) current_ = up;
-            wrap(*current_, kind, at);
-        }
-        current_ = &current_->addChild(at);
-        return true;
-    }
-
-    // `node` becomes the operator in place (so the root object stays the top) and its old content
-    // moves down into its only child.
-    static void wrap(Node& node, NodeKind kind, SourcePos at) {
-        auto inner = std::make_unique<Node>();
-        inner->pos = node.pos;
-        inner->kind = node.kind;
-        inner->text = std::move(node.text);
-        inner->intValue = node.intValue;
-        inner->floatValue = node.floatValue;
-        inner->children = std::move(node.children);
-        for (auto& child : inner->children) child->parent = inner.get();
-        inner->parent = &node;
-
-        node.pos = at;
-        node.kind = kind;
-        node.text.clear();
-        node.intValue = 0;
-        node.floatValue = 0.0;
-        node.children.clear();
-        node.children.push_back(std::move(inner));
-    }
-
-    bool close(NodeKind kind, SourcePos at) {
-        Node* group = parentOf(*current_);
-        while (group && nodeKindClass(group->kind) != NodeClass::Group) group = parentOf(*group);
-        if (!group || group->kind != kind) {
-            return reportError(error_, u"Syntax Error", at, u"Cannot find counterpart of %ls",
-                               nodeKindName(current_->kind));
-        }
-        current_ = group;
-        return true;
-    }
-
-    std::u16string& error_;
-    Node& root_;
-    Node* current_;
-};
+    node.pos = at;
+    node.kind = kind;
+    node.text.clear();
+    node.intValue = 0;
+    node.floatValue = 0.0;
+    node.children.clear();
+    node.children.push_back(std::move(inner));
+}
 
 void appendLeaf(std::u16string& out, const Node& node) {
     switch (node.kind) {
@@ -190,6 +111,75 @@ void appendLeaf(std::u16string& out, const Node& node) {
 }
 
 }  // namespace
+
+bool TreeBuilder::place(const Token& token) {
+    const TokenRule rule = ruleFor(token.kind);
+    NodeKind kind = rule.kind;
+    if (rule.prefix != kNoPrefix && isEmpty(*current_)) kind = rule.prefix;
+
+    switch (nodeKindClass(kind)) {
+    case NodeClass::Operand:
+        if (!isEmpty(*current_)) insertInfix(NodeKind::None, token.pos);
+        current_->pos = token.pos;
+        current_->kind = kind;
+        current_->text = token.text;
+        current_->intValue = token.intValue;
+        current_->floatValue = token.floatValue;
+        return true;
+    case NodeClass::Prefix:
+        openBelow(kind, token.pos);
+        return true;
+    case NodeClass::Infix:
+        return insertInfix(kind, token.pos);
+    case NodeClass::Group:
+        if (rule.closing) return close(kind, token.pos);
+        if (!isEmpty(*current_)) insertInfix(NodeKind::None, token.pos);
+        openBelow(kind, token.pos);
+        return true;
+    case NodeClass::Nothing:
+        break;
+    }
+    return reportError(error_, u"Internal Error", token.pos, u"Invalid syntax family");
+}
+
+// The root is the top even when the caller hung it below something else.
+Node* TreeBuilder::parentOf(const Node& node) const { return &node == &root_ ? nullptr : node.parent; }
+
+void TreeBuilder::openBelow(NodeKind kind, SourcePos at) {
+    current_->pos = at;
+    current_->kind = kind;
+    current_ = &current_->addChild(at);
+}
+
+bool TreeBuilder::insertInfix(NodeKind kind, SourcePos at) {
+    if (isEmpty(*current_)) return reportError(error_, u"Syntax Error", at, u"");
+    const int precedence = nodeKindPrecedence(kind);
+    // Groups have the loosest precedence of all, so the climb never leaves the bracket it is in.
+    for (Node* up = parentOf(*current_); up && nodeKindPrecedence(up->kind) < precedence;
+         up = parentOf(*current_)) {
+        current_ = up;
+    }
+    Node* up = parentOf(*current_);
+    if (up && up->kind == kind) {
+        current_ = up;
+    } else {
+        if (up && nodeKindPrecedence(up->kind) == precedence) current_ = up;
+        wrap(*current_, kind, at);
+    }
+    current_ = &current_->addChild(at);
+    return true;
+}
+
+bool TreeBuilder::close(NodeKind kind, SourcePos at) {
+    Node* group = parentOf(*current_);
+    while (group && nodeKindClass(group->kind) != NodeClass::Group) group = parentOf(*group);
+    if (!group || group->kind != kind) {
+        return reportError(error_, u"Syntax Error", at, u"Cannot find counterpart of %ls",
+                           nodeKindName(current_->kind));
+    }
+    current_ = group;
+    return true;
+}
 
 bool buildTree(std::u16string& error, const std::vector<Token>& tokens, Node& root) {
     TreeBuilder builder(error, root);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "value/body_pool.h"
+#include "value/body_text.h"
 #include "value/hash_table.h"
 #include "value/text.h"
 
@@ -35,8 +36,8 @@ struct Body : BodyHeader {
         double real;
         std::uintptr_t address;
         bool boolean;
-        std::vector<char> narrow;
-        std::vector<char16_t> wide;
+        BodyText<char> narrow;
+        BodyText<char16_t> wide;
         std::vector<Value> vector;
         std::unique_ptr<HashTable> hash;  // null while the Hash is empty and has never held an entry
     } p;
@@ -263,8 +264,9 @@ std::int32_t parseDecimal(const C* p, std::size_t n) {
 }
 
 template <class C>
-bool textIsFalse(const std::vector<C>& t) {
+bool textIsFalse(const BodyText<C>& text) {
     static constexpr C kFalse[] = {C('f'), C('a'), C('l'), C('s'), C('e')};
+    const std::basic_string_view<C> t = text.view();
     if (t.empty()) return true;
     if (t.size() == 1) return t[0] == C('0');
     return t.size() == 5 && std::equal(t.begin(), t.end(), kFalse);
@@ -500,11 +502,11 @@ std::u16string Value::quoted(bool forceDoubleQuotes) const {
 // ---------------------------------------------------------------- setters
 
 void Value::setNarrowString(std::string_view text) {
-    detail::fresh(*this, VK::NarrowString)->p.narrow.assign(text.begin(), text.end());
+    detail::fresh(*this, VK::NarrowString)->p.narrow.assign(text.data(), text.size());
 }
 
 void Value::setWideString(std::u16string_view text) {
-    detail::fresh(*this, VK::WideString)->p.wide.assign(text.begin(), text.end());
+    detail::fresh(*this, VK::WideString)->p.wide.assign(text.data(), text.size());
 }
 
 void Value::setInteger(std::int32_t v) { detail::fresh(*this, VK::Integer)->p.integer = v; }

@@ -145,6 +145,42 @@ TEST(Loader, StoreAndErrorAcrossLoads) {
     EXPECT_EQ(dump(p.variables), "{c:i3}") << "a fresh store";
 }
 
+// Long texts run statement by statement while later ones are still being scanned; a failure found
+// later by an earlier stage must still win and leave the store as the plain order would.
+TEST(Loader, LaterScanAndSyntaxFailuresWinOverStatementsAlreadyRun) {
+    std::u16string head;
+    for (int i = 0; i < 3000; ++i) head += u"['k" + widen(std::to_string(i)) + u"'] = " + widen(std::to_string(i)) + u";\n";
+    struct Case {
+        const char* name;
+        std::u16string tail;
+        std::string error;  // empty: the load succeeds
+        bool storeKept;     // the store holds the 3000 statements before the tail
+    } cases[] = {
+        {"a scanning error", u"['x'] = $;", "Scanning Error (3001:9): Invalid character 0x24", false},
+        {"a syntax error", u"['x'] = 1 );", "Syntax Error (3001:11): Cannot find counterpart of Number", false},
+        {"a last statement without ;", u"['x'] = 1", "Syntax Error (1:11): Missing ;", false},
+        {"a run failure, then a scanning error", u"['x'] = nope; ['y'] = $;",
+         "Scanning Error (3001:23): Invalid character 0x24", false},
+        {"a run failure alone", u"['x'] = nope; ['y'] = 1;",
+         "Syntax Error (3001:9): Found keyword 'nope' when expecting RValue", true},
+        {"success", u"['x'] = 1;", "", true},
+    };
+    for (const Case& c : cases) {
+        ConfigParser p;
+        EXPECT_EQ(p.parseText(head + c.tail, Value(), false), c.error.empty()) << c.name;
+        EXPECT_EQ(narrow(p.error), c.error) << c.name;
+        EXPECT_EQ(p.variables.size(), c.storeKept ? (c.error.empty() ? 3001u : 3000u) : 0u) << c.name;
+        if (c.storeKept) {
+            EXPECT_EQ(p.variables.find(Value("k2999")).toInteger(), 2999) << c.name;
+        }
+    }
+    // A store that already has content is never put at risk: an earlier stage's failure leaves it.
+    ConfigParser p;
+    ASSERT_TRUE(p.parseText(u"['keep'] = 1;", Value(), false));
+    EXPECT_FALSE(p.parseText(head + u"['x'] = $;", Value(), true));
+    EXPECT_EQ(p.variables.size(), 1u);
+}
+
 // A read must leave the store's containers where they are: reading b into a shares b's body, and
 // the store's own table is written in place rather than copied.
 TEST(Loader, PathReadSharesInsteadOfCopying) {

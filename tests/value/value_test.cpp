@@ -84,6 +84,36 @@ TEST(ValueConversions, StringTruthAndDecimalParseInBothKinds) {
     EXPECT_EQ(W(u"\u0660" u"5").toInteger(), 0) << "only ASCII digits count";
 }
 
+// Short strings live inside the body and long ones on the heap; every length around the border must
+// read back whole, and rewriting a string from its own text must survive the change of form.
+TEST(ValueStrings, EveryLengthAroundTheInlineBorderReadsBackWhole) {
+    for (std::size_t n : {0u, 1u, 10u, 11u, 12u, 22u, 23u, 24u, 25u, 100u}) {
+        std::string text;
+        for (std::size_t i = 0; i < n; ++i) text += static_cast<char>('a' + i % 26);
+        const std::u16string wide = widen(text);
+        Value a(text), b(std::u16string_view{wide});
+        EXPECT_EQ(a.toNarrowString(), text) << n;
+        EXPECT_EQ(b.toWideString(), wide) << n;
+        EXPECT_EQ(a.compare(b), 0) << n;
+        EXPECT_EQ(a.hashCode(), b.hashCode()) << n;
+        for (std::size_t m : {0u, 5u, 11u, 12u, 23u, 24u}) {
+            if (m > n) continue;
+            Value na = a, wb = b;  // shared: the rewrite detaches
+            na.setNarrowString(std::string_view(text).substr(n - m));
+            wb.setWideString(std::u16string_view(wide).substr(n - m));
+            Value own(text), ownWide(std::u16string_view{wide});  // sole owners: rewritten in place
+            own.setNarrowString(std::string_view(own.toNarrowString()).substr(n - m));
+            const std::u16string before = ownWide.toWideString();
+            ownWide.setWideString(std::u16string_view(before).substr(n - m));
+            EXPECT_EQ(na.toNarrowString(), text.substr(n - m)) << n << "->" << m;
+            EXPECT_EQ(wb.toWideString(), wide.substr(n - m)) << n << "->" << m;
+            EXPECT_EQ(own.toNarrowString(), text.substr(n - m)) << n << "->" << m;
+            EXPECT_EQ(ownWide.toWideString(), wide.substr(n - m)) << n << "->" << m;
+            EXPECT_EQ(a.toNarrowString(), text) << "the shared original is untouched";
+        }
+    }
+}
+
 TEST(ValueTextForms, WideNarrowAndQuoted) {
     struct Row { const char* name; Value v; std::u16string wide; std::string narrow; };
     const Row rows[] = {
