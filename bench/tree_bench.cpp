@@ -13,7 +13,7 @@
 namespace {
 
 using orvane::config::buildTree;
-using orvane::config::Node;
+using orvane::config::Tree;
 using orvane::config::Token;
 using orvane::config::TokenKind;
 
@@ -129,12 +129,12 @@ TokenList longSum(std::size_t terms) {
 
 void run(benchmark::State& state, const TokenList& list) {
     for (auto _ : state) {
-        auto root = std::make_unique<Node>();
+        auto tree = std::make_unique<Tree>();
         std::u16string error;
-        if (!buildTree(error, list.tokens, *root)) state.SkipWithError("the build failed");
-        benchmark::DoNotOptimize(root->kind);
+        if (!buildTree(error, list.tokens, *tree)) state.SkipWithError("the build failed");
+        benchmark::DoNotOptimize(tree->root().kind);
         state.PauseTiming();
-        root.reset();
+        tree.reset();
         state.ResumeTiming();
     }
     const auto iterations = static_cast<double>(state.iterations());
@@ -153,7 +153,7 @@ const TokenList& cached(std::size_t megabytes) {
     auto it = lists.find(megabytes);
     if (it == lists.end()) {
         it = lists.emplace(megabytes, statements(megabytes * 1'000'000)).first;
-        Node warmUp;
+        Tree warmUp;
         std::u16string error;
         buildTree(error, it->second.tokens, warmUp);
     }

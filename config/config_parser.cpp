@@ -67,7 +67,7 @@ class StatementStream final : public TokenSink {
 public:
     StatementStream(ConfigParser& parser, Value& store, std::uint32_t depth, bool storeIsShared)
         : parser_(parser), store_(store), streaming_(storeIsShared || store.kind() == ValueKind::Undef),
-          before_(streaming_ ? store : Value()), depth_(depth), builder_(buildError_, root_),
+          before_(streaming_ ? store : Value()), depth_(depth), builder_(buildError_, tree_),
           runner_(parser, depth) {}
 
     bool load(std::u16string_view text) {
@@ -75,15 +75,16 @@ public:
         if (!scanText(scanError_, tokens, text, this)) return failAndRestore(scanError_);
         take(tokens);
         if (buildFailed_) return failAndRestore(buildError_);
-        if (streaming_ && root_.kind == NodeKind::Semicolon) {
-            if (root_.children.back()->kind != NodeKind::Empty) {
+        const Node& root = tree_.root();
+        if (streaming_ && root.kind == NodeKind::Semicolon) {
+            if (root.children.back()->kind != NodeKind::Empty) {
                 std::u16string missing;
-                reportError(missing, u"Syntax Error", root_.pos, u"Missing ;");
+                reportError(missing, u"Syntax Error", root.pos, u"Missing ;");
                 return failAndRestore(missing);
             }
             return !runFailed_;  // every statement has run: the last child is the empty place
         }
-        return runStatements(parser_, root_, store_, depth_);
+        return runStatements(parser_, root, store_, depth_);
     }
 
     void take(std::vector<Token>& tokens) override {
@@ -100,11 +101,12 @@ public:
 private:
     // Every child of a top-level ";" but the last is a finished statement: no later token reaches it.
     void runFinished() {
-        if (root_.kind != NodeKind::Semicolon || root_.children.size() < 2) return;
-        const auto last = root_.children.end() - 1;
-        for (auto it = root_.children.begin(); it != last && !runFailed_; ++it)
-            runFailed_ = !runner_.run(**it, store_);
-        root_.children.erase(root_.children.begin(), last);
+        const Node& root = tree_.root();
+        if (root.kind != NodeKind::Semicolon) return;
+        const std::size_t finished = root.children.size() - 1;
+        for (; ran_ < finished && !runFailed_; ++ran_) runFailed_ = !runner_.run(*root.children[ran_], store_);
+        ran_ = finished;
+        if (builder_.dropFinishedStatements()) ran_ = 0;
     }
 
     bool failAndRestore(std::u16string& message) {
@@ -119,11 +121,12 @@ private:
     const Value before_;  // the store on entry, while streaming
     const std::uint32_t depth_;
     std::u16string scanError_, buildError_;
-    Node root_;
+    Tree tree_;
     TreeBuilder builder_;
     StatementRunner runner_;
     bool buildFailed_ = false;
     bool runFailed_ = false;
+    std::size_t ran_ = 0;  // children of the top-level ";" that have run (or been passed over)
 };
 
 }  // namespace detail

@@ -63,7 +63,7 @@ bool isBracket(const Node& node) { return node.kind == NodeKind::Brackets; }
 // The expression inside a group, or null for an empty group.
 const Node* groupContent(const Node& group) {
     if (group.children.empty() || group.children.front()->kind == NodeKind::Empty) return nullptr;
-    return group.children.front().get();
+    return group.children.front();
 }
 
 }  // namespace
@@ -275,7 +275,7 @@ bool Evaluator::call(const Node& node, Value& result, Value& scope) {
             args.appendSlot() = std::move(single);
         }
     }
-    const std::u16string& name = node.children.front()->text;
+    const std::u16string_view name = node.children.front()->text;
     const BuiltinFunction fn = findBuiltin(name);
     if (!fn)
         return reportError(parser_.error, kSyntax, node.pos, u"Unknown function '%ls'", name);

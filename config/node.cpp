@@ -1,6 +1,8 @@
 #include "config/node.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 
 namespace orvane::config {
 
@@ -80,32 +82,80 @@ int nodeKindPrecedence(NodeKind kind) { return info(kind).precedence; }
 NodeClass nodeKindClass(NodeKind kind) { return info(kind).nodeClass; }
 bool nodeKindIsOperator(NodeKind kind) { return info(kind).isOperator; }
 
-Node::~Node() {
-    // Tear the subtree down leaf first without recursion or allocation. The link back up is written
-    // on the way down rather than trusted, so a child whose parent was never set cannot mislead the
-    // walk.
-    Node* node = this;
+// Blocks are big enough that a statement's nodes usually fit in one; a larger request (a long
+// string, a long child list) gets a block of its own size.
+constexpr std::size_t kBlockBytes = 64 * 1024;
+
+struct Tree::Block {
+    explicit Block(std::size_t n) : bytes(std::make_unique<std::byte[]>(n)), size(n) {}
+    std::unique_ptr<std::byte[]> bytes;
+    std::size_t size;
+};
+
+Tree::Tree() { clear(); }
+Tree::~Tree() = default;
+
+void* Tree::allocate(std::size_t bytes, std::size_t align) {
     for (;;) {
-        if (!node->children.empty()) {
-            Node* last = node->children.back().get();
-            last->parent = node;
-            node = last;
-        } else if (node == this) {
-            return;
-        } else {
-            Node* up = node->parent;
-            up->children.pop_back();  // `node` is childless now, so its own destructor ends at once
-            node = up;
+        if (block_ < blocks_.size()) {
+            const std::size_t start = (used_ + align - 1) & ~(align - 1);
+            if (start + bytes <= blocks_[block_]->size) {
+                used_ = start + bytes;
+                return blocks_[block_]->bytes.get() + start;
+            }
+            // Blocks after this one were made for earlier, possibly larger requests: try them in turn.
+            if (block_ + 1 < blocks_.size()) {
+                ++block_;
+                used_ = 0;
+                continue;
+            }
         }
+        blocks_.push_back(std::make_unique<Block>(bytes + align > kBlockBytes ? bytes + align : kBlockBytes));
+        block_ = blocks_.size() - 1;
+        used_ = 0;
     }
 }
 
-Node& Node::addChild(SourcePos at) {
-    auto child = std::make_unique<Node>();
-    child->pos = at;
-    child->parent = this;
-    children.push_back(std::move(child));
-    return *children.back();
+Node& Tree::newNode() { return *std::construct_at(static_cast<Node*>(allocate(sizeof(Node), alignof(Node)))); }
+
+void Tree::adoptChild(Node& parent, Node& child) {
+    NodeList& list = parent.children;
+    if (list.size_ == list.capacity_) {
+        // The old array stays behind in its block; doubling keeps that waste below the list's size.
+        const std::uint32_t capacity = list.capacity_ ? list.capacity_ * 2 : 2;
+        auto** items = static_cast<Node**>(allocate(capacity * sizeof(Node*), alignof(Node*)));
+        std::copy(list.items_, list.items_ + list.size_, items);
+        list.items_ = items;
+        list.capacity_ = capacity;
+    }
+    list.items_[list.size_++] = &child;
+    child.parent = &parent;
+}
+
+Node& Tree::addChild(Node& parent, SourcePos at) {
+    Node& child = newNode();
+    child.pos = at;
+    adoptChild(parent, child);
+    return child;
+}
+
+void Tree::takeChildren(Node& from, Node& to) {
+    to.children = from.children;
+    from.children = NodeList();
+    for (Node* child : to.children) child->parent = &to;
+}
+
+std::u16string_view Tree::keep(std::u16string_view text) {
+    if (text.empty()) return {};
+    auto* chars = static_cast<char16_t*>(allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
+    std::copy(text.begin(), text.end(), chars);
+    return {chars, text.size()};
+}
+
+void Tree::clear() {
+    block_ = 0;
+    used_ = 0;
+    root_ = &newNode();
 }
 
 }  // namespace orvane::config

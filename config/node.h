@@ -1,8 +1,9 @@
 // Nodes of the expression tree and the table of node kinds.
 //
 // Invariants:
-// - A node owns its children; `parent` is a plain back link that the tree builder keeps true.
-// - Destroying a node never recurses, so a tree of any depth can be dropped.
+// - A Tree owns its nodes; `parent` is a plain back link that the tree builder keeps true.
+// - Nodes are trivially destructible and live in the tree's blocks, so dropping a tree of any depth
+//   neither recurses nor walks it.
 // - A node of kind Empty is a place that no token has filled yet.
 // - The kind ids are shared with the evaluator's messages and the operator table: see NodeKind.
 #pragma once
@@ -49,23 +50,67 @@ int nodeKindPrecedence(NodeKind kind);            // lower binds tighter; 255 fo
 NodeClass nodeKindClass(NodeKind kind);
 bool nodeKindIsOperator(NodeKind kind);           // applied through the operator table
 
+struct Node;
+
+// The children of a node, in source order. The storage belongs to the Tree; a node may only gain
+// children through Tree::addChild.
+class NodeList {
+public:
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    Node* operator[](std::size_t i) const noexcept { return items_[i]; }
+    Node* front() const noexcept { return items_[0]; }
+    Node* back() const noexcept { return items_[size_ - 1]; }
+    Node* const* begin() const noexcept { return items_; }
+    Node* const* end() const noexcept { return items_ + size_; }
+
+private:
+    friend class Tree;
+    Node** items_ = nullptr;
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 0;
+};
+
 struct Node {
-    SourcePos pos;                                 // where the token that made the node stands
+    SourcePos pos;                  // where the token that made the node stands
     NodeKind kind = NodeKind::Empty;
-    Node* parent = nullptr;                        // enclosing node, not owned; null at the top
-    std::vector<std::unique_ptr<Node>> children;   // owned, in source order
-    std::u16string text;                           // String: the value; Undef: the keyword
-    std::int32_t intValue = 0;                     // Number
-    double floatValue = 0.0;                       // Float
+    std::int32_t intValue = 0;      // Number
+    Node* parent = nullptr;         // enclosing node; null at the top
+    NodeList children;
+    std::u16string_view text;       // String: the value; Undef: the keyword. Kept by the tree.
+    double floatValue = 0.0;        // Float
+};
 
-    Node() = default;
-    // Children point back at their parent, so a node stays where it was made.
-    Node(const Node&) = delete;
-    Node& operator=(const Node&) = delete;
-    ~Node();
+// Owns the nodes of one expression tree and the texts they name, in blocks that are dropped all at
+// once: a tree of any depth goes away without a walk, and building costs no allocation per node.
+// Nodes never move; the root is Empty when the tree is new or cleared.
+class Tree {
+public:
+    Tree();
+    Tree(const Tree&) = delete;
+    Tree& operator=(const Tree&) = delete;
+    ~Tree();
 
-    // Appends an Empty child at `at` and returns it.
-    Node& addChild(SourcePos at);
+    Node& root() noexcept { return *root_; }
+    const Node& root() const noexcept { return *root_; }
+
+    Node& newNode();                                  // a detached Empty node
+    Node& addChild(Node& parent, SourcePos at);       // appends a new Empty child and returns it
+    void adoptChild(Node& parent, Node& child);       // appends an existing node as the last child
+    void takeChildren(Node& from, Node& to);          // moves the whole list; `to` must have none
+    std::u16string_view keep(std::u16string_view text);  // a copy that lives as long as the tree
+
+    // Drops every node and text; the root is a new Empty node. The blocks stay for reuse.
+    void clear();
+
+private:
+    void* allocate(std::size_t bytes, std::size_t align);
+
+    struct Block;
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::size_t block_ = 0;      // the block being filled
+    std::size_t used_ = 0;       // bytes of it handed out
+    Node* root_ = nullptr;
 };
 
 }  // namespace orvane::config

@@ -78,28 +78,6 @@ TokenRule ruleFor(TokenKind kind) {
 
 bool isEmpty(const Node& node) { return node.kind == NodeKind::Empty; }
 
-// `node` becomes the operator in place (so the root object stays the top) and its old content
-// moves down into its only child.
-void wrap(Node& node, NodeKind kind, SourcePos at) {
-    auto inner = std::make_unique<Node>();
-    inner->pos = node.pos;
-    inner->kind = node.kind;
-    inner->text = std::move(node.text);
-    inner->intValue = node.intValue;
-    inner->floatValue = node.floatValue;
-    inner->children = std::move(node.children);
-    for (auto& child : inner->children) child->parent = inner.get();
-    inner->parent = &node;
-
-    node.pos = at;
-    node.kind = kind;
-    node.text.clear();
-    node.intValue = 0;
-    node.floatValue = 0.0;
-    node.children.clear();
-    node.children.push_back(std::move(inner));
-}
-
 void appendLeaf(std::u16string& out, const Node& node) {
     switch (node.kind) {
     case NodeKind::Number: formatTo(out, u"%d", {node.intValue}); break;
@@ -122,7 +100,8 @@ bool TreeBuilder::place(const Token& token) {
         if (!isEmpty(*current_)) insertInfix(NodeKind::None, token.pos);
         current_->pos = token.pos;
         current_->kind = kind;
-        current_->text = token.text;
+        current_->text = kind == NodeKind::String || kind == NodeKind::Undef ? tree_.keep(token.text)
+                                                                             : std::u16string_view();
         current_->intValue = token.intValue;
         current_->floatValue = token.floatValue;
         return true;
@@ -142,13 +121,45 @@ bool TreeBuilder::place(const Token& token) {
     return reportError(error_, u"Internal Error", token.pos, u"Invalid syntax family");
 }
 
-// The root is the top even when the caller hung it below something else.
-Node* TreeBuilder::parentOf(const Node& node) const { return &node == &root_ ? nullptr : node.parent; }
+Node* TreeBuilder::parentOf(const Node& node) const { return &node == &tree_.root() ? nullptr : node.parent; }
+
+// `node` becomes the operator in place (so the root object stays the top) and its old content
+// moves down into its only child.
+void TreeBuilder::wrap(Node& node, NodeKind kind, SourcePos at) {
+    Node& inner = tree_.newNode();
+    inner.pos = node.pos;
+    inner.kind = node.kind;
+    inner.text = node.text;
+    inner.intValue = node.intValue;
+    inner.floatValue = node.floatValue;
+    tree_.takeChildren(node, inner);
+
+    node.pos = at;
+    node.kind = kind;
+    node.text = {};
+    node.intValue = 0;
+    node.floatValue = 0.0;
+    tree_.adoptChild(node, inner);
+}
+
+bool TreeBuilder::dropFinishedStatements() {
+    Node& root = tree_.root();
+    if (root.kind != NodeKind::Semicolon || current_ != root.children.back() || !isEmpty(*current_) ||
+        !current_->children.empty())
+        return false;
+    const SourcePos rootPos = root.pos, placePos = current_->pos;
+    tree_.clear();
+    Node& fresh = tree_.root();
+    fresh.pos = rootPos;
+    fresh.kind = NodeKind::Semicolon;
+    current_ = &tree_.addChild(fresh, placePos);
+    return true;
+}
 
 void TreeBuilder::openBelow(NodeKind kind, SourcePos at) {
     current_->pos = at;
     current_->kind = kind;
-    current_ = &current_->addChild(at);
+    current_ = &tree_.addChild(*current_, at);
 }
 
 bool TreeBuilder::insertInfix(NodeKind kind, SourcePos at) {
@@ -166,7 +177,7 @@ bool TreeBuilder::insertInfix(NodeKind kind, SourcePos at) {
         if (up && nodeKindPrecedence(up->kind) == precedence) current_ = up;
         wrap(*current_, kind, at);
     }
-    current_ = &current_->addChild(at);
+    current_ = &tree_.addChild(*current_, at);
     return true;
 }
 
@@ -181,8 +192,8 @@ bool TreeBuilder::close(NodeKind kind, SourcePos at) {
     return true;
 }
 
-bool buildTree(std::u16string& error, const std::vector<Token>& tokens, Node& root) {
-    TreeBuilder builder(error, root);
+bool buildTree(std::u16string& error, const std::vector<Token>& tokens, Tree& tree) {
+    TreeBuilder builder(error, tree);
     for (const Token& token : tokens) {
         if (!builder.place(token)) return false;
     }

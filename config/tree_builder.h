@@ -18,27 +18,33 @@
 
 namespace orvane::config {
 
-// Places every token into `root`, which should be a new, empty node and stays the top of the tree:
-// when an operator lands above everything, the root's content moves into a child. On failure the
-// message goes to `error` and the answer is false; the partly built tree is only fit to be dropped.
-bool buildTree(std::u16string& error, const std::vector<Token>& tokens, Node& root);
+// Places every token into `tree`, which should be new or cleared; its root stays the top: when an
+// operator lands above everything, the root's content moves into a child. On failure the message
+// goes to `error` and the answer is false; the partly built tree is only fit to be cleared.
+bool buildTree(std::u16string& error, const std::vector<Token>& tokens, Tree& tree);
 
-// buildTree one token at a time, for a caller that scans in pieces and looks at the tree between
+// buildTree one token at a time, for a caller that scans in pieces and works on the tree between
 // them. Each place() answers false (with the message in `error`) when the token cannot stand
 // where it comes; the builder must not be used after that.
 class TreeBuilder {
 public:
-    TreeBuilder(std::u16string& error, Node& root) : error_(error), root_(root), current_(&root) {}
+    TreeBuilder(std::u16string& error, Tree& tree) : error_(error), tree_(tree), current_(&tree.root()) {}
     bool place(const Token& token);
+
+    // Between two top-level statements (the root is a ";" whose last child is the empty place the
+    // next token fills), clears the tree down to that ";" and its empty place, so the statements
+    // before it cost no more memory; answers whether it could. The root keeps its position.
+    bool dropFinishedStatements();
 
 private:
     Node* parentOf(const Node& node) const;
     void openBelow(NodeKind kind, SourcePos at);
     bool insertInfix(NodeKind kind, SourcePos at);
     bool close(NodeKind kind, SourcePos at);
+    void wrap(Node& node, NodeKind kind, SourcePos at);
 
     std::u16string& error_;
-    Node& root_;
+    Tree& tree_;
     Node* current_;  // the place the next token fills
 };
 

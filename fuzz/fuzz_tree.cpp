@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<orvane::config::Token> tokens;
     if (!orvane::config::scanText(error, tokens, text)) return 0;
 
-    Node root;
-    if (!orvane::config::buildTree(error, tokens, root)) {
+    orvane::config::Tree tree;
+    const Node& root = tree.root();
+    if (!orvane::config::buildTree(error, tokens, tree)) {
         check(error.rfind(u"Syntax Error (", 0) == 0 || error.rfind(u"Internal Error (", 0) == 0,
               "build failed without a located error");
         return 0;
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto& child : node->children) {
             check(child != nullptr, "a null child");
             check(child->parent == node, "a child that does not point back at its parent");
-            pending.push_back(child.get());
+            pending.push_back(child);
         }
     }
     // Every filled leaf comes from one operand token (an empty group's brackets are one leaf).

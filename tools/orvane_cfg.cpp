@@ -70,9 +70,9 @@ int treeCommand(const std::string& path) {
     if (!readText(path, text, error)) return fail(error);
     std::vector<Token> tokens;
     if (!scanText(error, tokens, text)) return fail(error);
-    Node root;
-    if (!buildTree(error, tokens, root)) return fail(error);
-    write(stdout, treeNotation(root));
+    Tree tree;
+    if (!buildTree(error, tokens, tree)) return fail(error);
+    write(stdout, treeNotation(tree.root()));
     write(stdout, u"\n");
     return 0;
 }

@@ -73,15 +73,16 @@ TEST(HostileNesting, MillionLevelsBuildATreeThatPrintsAndDrops) {
         std::u16string error;
         std::vector<config::Token> tokens;
         ASSERT_TRUE(config::scanText(error, tokens, text)) << narrow(error);
-        config::Node root;
-        ASSERT_TRUE(config::buildTree(error, tokens, root)) << narrow(error);
+        config::Tree tree;
+        const config::Node& root = tree.root();
+        ASSERT_TRUE(config::buildTree(error, tokens, tree)) << narrow(error);
         std::size_t depth = 0;
         std::vector<std::pair<const config::Node*, std::size_t>> pending{{&root, 0}};
         while (!pending.empty()) {
             const auto [node, level] = pending.back();
             pending.pop_back();
             depth = std::max(depth, level);
-            for (const auto& child : node->children) pending.emplace_back(child.get(), level + 1);
+            for (const auto& child : node->children) pending.emplace_back(child, level + 1);
         }
         EXPECT_GE(depth, nest.repeats() * nest.levelsPerOpen);
         // Each level writes at least its own name and brackets.
