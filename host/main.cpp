@@ -28,6 +28,11 @@ constexpr const char* kHelp =
     "commands go to a simulated game server or a real one, and after each step every running\n"
     "messenger shows what it now displays. At the end the plug-in's settings file is printed\n"
     "as written. docs/host.md describes scripts.\n"
+#if defined(_WIN32)
+    "\n"
+    "On Windows the module drives the real desktop: the messengers it reaches are the programs\n"
+    "running there, ['messengers'] starts none, and a script's acts in the dialogs are refused.\n"
+#endif
     "\n"
     "options:\n"
     "  --data DIR     the host's data directory, made when missing (default: data)\n"

@@ -15,6 +15,9 @@
 #include "platform/sim/sim_desktop.h"
 #include "ui/templates.h"
 #include "value/text.h"
+#if defined(_WIN32)
+#include "platform/win32/window_system_win32.h"
+#endif
 
 namespace orvane::host {
 namespace {
@@ -29,6 +32,15 @@ constexpr std::uint32_t kHostProcess = 1;
 // and the server talking for ever; past this many replies in a row the rest are dropped.
 constexpr int kMostRepliesInARow = 256;
 
+#if defined(_WIN32)
+// The module in this process drives the real desktop through its own copy of the seams, so the
+// host looks at that desktop too: no simulated messenger would be reached, and the dialogs are real
+// windows the acts of a script cannot drive.
+constexpr bool kRealDesktop = true;
+#else
+constexpr bool kRealDesktop = false;
+#endif
+
 void say(std::u16string_view text) { writeUtf8(stdout, text); }
 
 class Player {
@@ -38,8 +50,12 @@ public:
           setup_(setup),
           dialogs_(desktop_, ui::dialogTemplates(), kHostProcess),
           host_(session, widen(setup.dataDirectory), stdout) {
+#if defined(_WIN32)
+        platform::setWindowSystem(&platform::win32::nativeWindowSystem());
+#else
         platform::setWindowSystem(&desktop_);
         platform::setDialogSystem(&dialogs_);
+#endif
     }
     ~Player() {
         // The tab's window belongs to the dialog system, so the plug-in goes first.
@@ -81,7 +97,7 @@ bool Player::start(std::u16string& error) {
     frame.title = u"orvane-host";
     frame.processId = kHostProcess;
     hostWindow_ = desktop_.createWindow(frame);
-    for (std::size_t i = 0; i < session_.messengers.size(); ++i)
+    for (std::size_t i = 0; i < session_.messengers.size() && !kRealDesktop; ++i)
         running_.push_back(
             startMessenger(session_.messengers[i], desktop_, static_cast<std::uint32_t>(100 + i)));
 
@@ -152,6 +168,8 @@ int Player::run(std::u16string& error) {
 }
 
 std::u16string Player::showSettings(const SessionStep& step) {
+    if (kRealDesktop)
+        return step.where + u": the settings dialog is a real window here; no act reaches it";
     bool opened = false;
     std::u16string failure, state;
     dialogs_.setUser([&](HeadlessDialogs& dialogs, WindowHandle dialog) {
@@ -174,6 +192,8 @@ std::u16string Player::showSettings(const SessionStep& step) {
 }
 
 std::u16string Player::actOnTab(const SessionStep& step) {
+    if (kRealDesktop)
+        return step.where + u": the RCON tab is a real window here; no act reaches it";
     const WindowHandle tab = host_.serverTab();
     if (tab == 0 || !desktop_.isWindow(tab))
         return step.where + u": there is no RCON tab (the host gets it at CreateTabs)";

@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
 # Cross-builds for 64-bit Windows and runs the Windows tests under Wine, with windows on a virtual
 # X display. Usage: scripts/test-windows.sh [BUILD_DIR]
-# Needs g++-mingw-w64-x86-64, wine64, xvfb and xauth; the Wine prefix lives in the build directory.
+# Installs what it needs when missing (scripts/deps-windows.sh); the Wine prefix lives in the build
+# directory, so removing that directory starts from a fresh prefix.
+#
+# Wine's desktop process takes the X display of whoever starts it first and keeps it while the
+# prefix's wineserver lives. So the prefix is made and the tests run under one virtual display, the
+# tests only once wineboot's work is done and its server has ended (a fresh prefix keeps installing
+# devices for a while after wineboot returns, and programs started meanwhile may get no windows),
+# and a server left over from an earlier run is stopped first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-win64}
+bash scripts/deps-windows.sh
 bash scripts/build-windows.sh "$build"
 export WINEPREFIX="$PWD/$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# A fresh prefix is made on first use; do it before the tests so their timing does not include it.
-[ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1 || true
-xvfb-run -a ctest --test-dir "$build" --output-on-failure
+wineserver -k 2>/dev/null || true
+wineserver -w
+xvfb-run -a bash -c '
+  set -euo pipefail
+  trap "wineserver -k 2>/dev/null || true" EXIT
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+  ctest --test-dir "$1" --output-on-failure
+' test-windows "$build"

@@ -42,6 +42,8 @@ public:
     static void pump();
 
     HWND frame() const { return frame_; }
+    // The loaded script: the current server may be changed between events.
+    host::Session& session() { return session_; }
     // The RCON page once the host took it (after CreateTabs), shown inside the frame; else null.
     HWND tab() const;
     plugin::IPlugin& plugin() { return *plugin_; }

@@ -1,12 +1,15 @@
 // A game evening against fake messengers on the real desktop: every back-end switched on, the
 // module connects to a server and leaves it, and each fake's log must show exactly the window
-// messages that back-end sends for its connect and disconnect statuses, in order.
-//   orvane_win32_session_test SCRIPT   (the session script giving the current server)
+// messages that back-end sends for its connect and disconnect statuses, in order. The module is
+// loaded here, or by orvane-host.exe, which then plays the script and must report the evening.
+//   orvane_win32_session_test SCRIPT          (the module here; the script gives the server)
+//   orvane_win32_session_test --host SCRIPT   (orvane-host.exe next to this program plays it)
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,7 +45,9 @@ struct FakeRow {
     std::size_t floatsBefore = 0;
 };
 
-std::vector<std::string> repeat(int n, const std::string& line) { return std::vector<std::string>(n, line); }
+std::vector<std::string> repeat(int n, const std::string& line) {
+    return std::vector<std::string>(n, line);
+}
 
 std::vector<std::string> join(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
@@ -50,7 +55,8 @@ std::vector<std::string> join(std::initializer_list<std::vector<std::string>> pa
     return all;
 }
 
-// The status menu walk: open it, six Up to its top, Right into the status list, Down per row, Return.
+// The status menu walk: open it, six Up to its top, Right into the status list, Down per row, then
+// Return.
 std::vector<std::string> msnWalk(int downs) {
     const std::string hidden = "MSNHiddenWindowClass '' ";
     return join({{hidden + "WM_COMMAND 101 0"}, repeat(6, hidden + "WM_KEYDOWN 38 0"),
@@ -60,7 +66,8 @@ std::vector<std::string> msnWalk(int downs) {
 
 std::vector<std::string> trillianBack() {
     std::vector<std::string> lines;
-    for (int c = 5501; c <= 5520; ++c) lines.push_back("Static 'iconholder' WM_COMMAND " + std::to_string(c) + " 0");
+    for (int c = 5501; c <= 5520; ++c)
+        lines.push_back("Static 'iconholder' WM_COMMAND " + std::to_string(c) + " 0");
     return lines;
 }
 
@@ -110,6 +117,28 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
+// The settings file as its lines: UTF-16 after a byte order mark, as the module writes it.
+std::vector<std::string> readSettingsLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::wstring text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    std::vector<std::string> lines;
+    std::string line;
+    for (wchar_t c : text) {
+        if (c == L'\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != L'\r') {
+            line += c < 0x80 ? static_cast<char>(c) : '?';
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
 struct Running {
     PROCESS_INFORMATION process{};
     HWND control = nullptr;
@@ -138,7 +167,8 @@ bool startFake(const std::string& work, const char* kind, Running& fake) {
     for (int i = 0; i < 200 && !fake.control; ++i) {
         unsigned long long handle = 0;
         if (std::FILE* f = std::fopen(ready.c_str(), "r")) {
-            if (std::fscanf(f, "%llu", &handle) == 1) fake.control = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+            if (std::fscanf(f, "%llu", &handle) == 1)
+                fake.control = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
             std::fclose(f);
         }
         if (!fake.control) Sleep(50);
@@ -155,14 +185,94 @@ void stopFake(Running& fake) {
     CloseHandle(fake.process.hThread);
 }
 
+// The module loaded here plays the evening; the host's report goes to host.log.
+void playHere(const std::string& script, const std::string& work) {
+    wintest::RealHost host;
+    std::string why;
+    std::FILE* hostLog = std::fopen((work + "host.log").c_str(), "w");
+    if (WCHECK(host.start(script, work.substr(0, work.size() - 1), hostLog, why), why)) {
+        for (std::uint32_t code : {plugin::AppInit, plugin::ServerChanged, plugin::GameConnect,
+                                   plugin::GameDisconnect, plugin::AppDeInit})
+            host.send(code);
+        host.unload();
+    }
+    if (hostLog) std::fclose(hostLog);
+}
+
+// What orvane-host.exe reports of the evening in host_session.cfg: no simulated messenger runs on
+// the real desktop, so nothing but the host calls, the module's log and the settings file it wrote.
+std::vector<std::string> hostReport(const std::string& work,
+                                    const std::vector<std::string>& settings) {
+    const std::string file = work + "plugin_Orvane Messenger Plugin.cfg";
+    std::vector<std::string> lines = {
+        "plugin: Orvane Messenger Plugin 0.0.0.1 by The Orvane developers (Supported messenger: "
+        "ICQ2003b, Miranda)",
+        "== AppInit", "log: " + file + " loaded", "log: App Init"};
+    for (int i = 1; i <= 5; ++i)
+        lines.push_back("host: interface " + std::to_string(i) + " registered");
+    const std::vector<std::string> rest = {
+        "== CreateTabs",           "host: server tab 'Call of Duty' added",
+        "== ServerChanged",        "log: Server Changed to: Frag Arena",
+        "log: GameType: CoD2",     "== GameConnect",
+        "== GameDisconnect",       "== AppDeInit",
+        "log: App DeInit",         "log: " + file + " saved",
+        "== settings file " + file};
+    lines.insert(lines.end(), rest.begin(), rest.end());
+    lines.insert(lines.end(), settings.begin(), settings.end());
+    return lines;
+}
+
+// orvane-host.exe plays the script with its report in host.log; true when it ended with status 0.
+bool playWithHost(const std::string& script, const std::string& work) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const std::string report = work + "host.log";
+    HANDLE out = CreateFileA(report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    std::string command = "\"";
+    command += selfDirectory();
+    command += "orvane-host.exe\" --data \"";
+    command += work.substr(0, work.size() - 1);
+    command += "\" \"";
+    command += script;
+    command += "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(out);
+    if (!WCHECK(started, command)) return false;
+    DWORD status = 1;
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return WCHECK_EQ(status, DWORD{0}, "orvane-host.exe's exit status");
+}
+
+void compareLines(const std::vector<std::string>& got, const std::vector<std::string>& want,
+                  const std::string& what) {
+    for (std::size_t line = 0; line < std::max(got.size(), want.size()); ++line)
+        WCHECK_EQ(line < got.size() ? got[line] : std::string("(end)"),
+                  line < want.size() ? want[line] : std::string("(end)"),
+                  what + " line " + std::to_string(line + 1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: orvane_win32_session_test SCRIPT\n");
+    const bool withHost = argc == 3 && std::string(argv[1]) == "--host";
+    if (argc != 2 && !withHost) {
+        std::fprintf(stderr, "usage: orvane_win32_session_test [--host] SCRIPT\n");
         return 2;
     }
-    const std::string work = selfDirectory() + "session_test\\";
+    const std::string script = argv[argc - 1];
+    const std::string work = selfDirectory() + (withHost ? "host_session\\" : "session_test\\");
     CreateDirectoryA(work.c_str(), nullptr);
     if (std::FILE* f = std::fopen((work + "plugin_Orvane Messenger Plugin.cfg").c_str(), "w")) {
         std::fputs(kSettings, f);
@@ -170,20 +280,22 @@ int main(int argc, char** argv) {
     }
     std::vector<Running> fakes(kFakes.size());
     for (std::size_t i = 0; i < kFakes.size(); ++i)
-        WCHECK(startFake(work, kFakes[i].kind, fakes[i]), std::string("fake started: ") + kFakes[i].kind);
-    {
-        wintest::RealHost host;
-        std::string why;
-        std::FILE* hostLog = std::fopen((work + "host.log").c_str(), "w");
-        if (!WCHECK(host.start(argv[1], work.substr(0, work.size() - 1), hostLog, why), why)) return wintest::finish();
-        for (std::uint32_t code : {plugin::AppInit, plugin::ServerChanged, plugin::GameConnect,
-                                   plugin::GameDisconnect, plugin::AppDeInit})
-            host.send(code);
-        host.unload();
-        std::fclose(hostLog);
-    }
+        WCHECK(startFake(work, kFakes[i].kind, fakes[i]),
+               std::string("fake started: ") + kFakes[i].kind);
+    bool played = true;
+    if (withHost)
+        played = playWithHost(script, work);
+    else
+        playHere(script, work);
     for (Running& fake : fakes)
         if (fake.control) stopFake(fake);
+    if (withHost && played) {
+        // The host ends by printing the settings file the module wrote at AppDeInit.
+        compareLines(
+            readLines(work + "host.log"),
+            hostReport(work, readSettingsLines(work + "plugin_Orvane Messenger Plugin.cfg")),
+            "host report");
+    }
     for (std::size_t i = 0; i < kFakes.size(); ++i) {
         std::vector<std::string> got = readLines(fakes[i].log);
         const std::vector<std::string>& want = kFakes[i].expected;
@@ -195,10 +307,7 @@ int main(int argc, char** argv) {
                        std::to_string(kFakes[i].floatsBefore + 1) + ": " + kFakes[i].floating);
             if (at != got.end()) got.erase(at);
         }
-        for (std::size_t line = 0; line < std::max(got.size(), want.size()); ++line)
-            WCHECK_EQ(line < got.size() ? got[line] : std::string("(end of log)"),
-                      line < want.size() ? want[line] : std::string("(end of log)"),
-                      std::string(kFakes[i].kind) + " line " + std::to_string(line + 1));
+        compareLines(got, want, kFakes[i].kind);
     }
     return wintest::finish();
 }
