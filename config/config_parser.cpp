@@ -87,7 +87,7 @@ public:
         return runStatements(parser_, root, store_, depth_);
     }
 
-    void take(std::vector<Token>& tokens) override {
+    void take(std::span<const Token> tokens) override {
         if (buildFailed_) return;
         for (const Token& token : tokens) {
             if (!builder_.place(token)) {

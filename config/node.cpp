@@ -95,28 +95,21 @@ struct Tree::Block {
 Tree::Tree() { clear(); }
 Tree::~Tree() = default;
 
-void* Tree::allocate(std::size_t bytes, std::size_t align) {
-    for (;;) {
-        if (block_ < blocks_.size()) {
-            const std::size_t start = (used_ + align - 1) & ~(align - 1);
-            if (start + bytes <= blocks_[block_]->size) {
-                used_ = start + bytes;
-                return blocks_[block_]->bytes.get() + start;
-            }
-            // Blocks after this one were made for earlier, possibly larger requests: try them in turn.
-            if (block_ + 1 < blocks_.size()) {
-                ++block_;
-                used_ = 0;
-                continue;
-            }
-        }
-        blocks_.push_back(std::make_unique<Block>(bytes + align > kBlockBytes ? bytes + align : kBlockBytes));
-        block_ = blocks_.size() - 1;
-        used_ = 0;
+void* Tree::allocateInNextBlock(std::size_t bytes, std::size_t align) {
+    // Blocks after the current one were made for earlier, possibly larger requests: use them in turn.
+    const std::size_t next = cursor_ ? block_ + 1 : 0;
+    for (std::size_t b = next; b < blocks_.size(); ++b) {
+        block_ = b;
+        cursor_ = blocks_[b]->bytes.get();
+        limit_ = cursor_ + blocks_[b]->size;
+        if (bytes + align <= blocks_[b]->size) return allocate(bytes, align);
     }
+    blocks_.push_back(std::make_unique<Block>(bytes + align > kBlockBytes ? bytes + align : kBlockBytes));
+    block_ = blocks_.size() - 1;
+    cursor_ = blocks_.back()->bytes.get();
+    limit_ = cursor_ + blocks_.back()->size;
+    return allocate(bytes, align);
 }
-
-Node& Tree::newNode() { return *std::construct_at(static_cast<Node*>(allocate(sizeof(Node), alignof(Node)))); }
 
 void Tree::adoptChild(Node& parent, Node& child) {
     NodeList& list = parent.children;
@@ -154,7 +147,8 @@ std::u16string_view Tree::keep(std::u16string_view text) {
 
 void Tree::clear() {
     block_ = 0;
-    used_ = 0;
+    cursor_ = nullptr;  // the next allocation starts over at the first block
+    limit_ = nullptr;
     root_ = &newNode();
 }
 

@@ -94,7 +94,9 @@ public:
     Node& root() noexcept { return *root_; }
     const Node& root() const noexcept { return *root_; }
 
-    Node& newNode();                                  // a detached Empty node
+    Node& newNode() {  // a detached Empty node
+        return *std::construct_at(static_cast<Node*>(allocate(sizeof(Node), alignof(Node))));
+    }
     Node& addChild(Node& parent, SourcePos at);       // appends a new Empty child and returns it
     void adoptChild(Node& parent, Node& child);       // appends an existing node as the last child
     void takeChildren(Node& from, Node& to);          // moves the whole list; `to` must have none
@@ -104,12 +106,21 @@ public:
     void clear();
 
 private:
-    void* allocate(std::size_t bytes, std::size_t align);
+    void* allocate(std::size_t bytes, std::size_t align) {
+        const auto start = (reinterpret_cast<std::uintptr_t>(cursor_) + align - 1) & ~(align - 1);
+        if (cursor_ && bytes <= reinterpret_cast<std::uintptr_t>(limit_) - start) {
+            cursor_ = reinterpret_cast<std::byte*>(start + bytes);
+            return reinterpret_cast<void*>(start);
+        }
+        return allocateInNextBlock(bytes, align);
+    }
+    void* allocateInNextBlock(std::size_t bytes, std::size_t align);
 
     struct Block;
     std::vector<std::unique_ptr<Block>> blocks_;
-    std::size_t block_ = 0;      // the block being filled
-    std::size_t used_ = 0;       // bytes of it handed out
+    std::size_t block_ = 0;         // the block being filled
+    std::byte* cursor_ = nullptr;   // its first free byte
+    std::byte* limit_ = nullptr;    // its end
     Node* root_ = nullptr;
 };
 

@@ -69,9 +69,16 @@ public:
     Scanner(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink)
         : error_(error), tokens_(tokens), text_(text), sink_(sink) {}
 
-    bool run();
+    // run(), leaving in tokens_ only the tokens not handed to the sink.
+    bool scan() {
+        const bool ok = run();
+        tokens_.resize(filled_);
+        return ok;
+    }
 
 private:
+    bool run();
+
     enum class State : std::uint8_t {
         Start, String1, String2, String2Backspace, HexEscape, Decimal, HexNumber, BinaryNumber,
         Fraction, Identifier, QuotedBlock, BlockComment,
@@ -103,10 +110,23 @@ private:
         return {static_cast<std::int32_t>(line_), static_cast<std::int32_t>(column_)};
     }
 
-    void emit(TokenKind kind) { tokens_.push_back(Token{start_, kind, 0, {}, 0.0}); }
+    // The next token, starting at start_. Slots handed to a sink are reused, text capacity and all.
+    Token& slot(TokenKind kind) {
+        if (filled_ == tokens_.size()) tokens_.emplace_back();
+        Token& t = tokens_[filled_++];
+        t.pos = start_;
+        t.kind = kind;
+        t.intValue = 0;
+        t.floatValue = 0.0;
+        t.text.clear();
+        return t;
+    }
+    void emit(TokenKind kind) { slot(kind); }
     void emitString();
     void emitInteger() {
-        tokens_.push_back(Token{start_, TokenKind::Integer, static_cast<std::int32_t>(accumulator_), buffer_, 0.0});
+        Token& t = slot(TokenKind::Integer);
+        t.intValue = static_cast<std::int32_t>(accumulator_);
+        t.text.assign(buffer_);
     }
     void emitFloat();
 
@@ -120,6 +140,7 @@ private:
     std::vector<Token>& tokens_;
     const std::u16string_view text_;
     TokenSink* const sink_;
+    std::size_t filled_ = 0;  // tokens_[0, filled_) are this piece's; later slots wait for reuse
 
     State state_ = State::Start;
     std::uint32_t line_ = 1;  // where the current position stands
@@ -139,21 +160,23 @@ private:
 };
 
 void Scanner::emitString() {
-    if (!tokens_.empty() && tokens_.back().kind == TokenKind::String)
-        tokens_.back().text += buffer_;
+    if (filled_ > 0 && tokens_[filled_ - 1].kind == TokenKind::String)
+        tokens_[filled_ - 1].text += buffer_;
     else
-        tokens_.push_back(Token{start_, TokenKind::String, 0, buffer_, 0.0});
+        slot(TokenKind::String).text.assign(buffer_);
 }
 
 void Scanner::emitFloat() {
-    tokens_.push_back(Token{start_, TokenKind::Float, 0, buffer_, parseFloat(narrow(buffer_))});
+    Token& t = slot(TokenKind::Float);
+    t.text.assign(buffer_);
+    t.floatValue = parseFloat(narrow(buffer_));
 }
 
 // A doubling chain would touch about three times the memory of the final list, which on large texts
 // costs more than the scan itself. Growing by the token density seen so far lands near the final size
 // in a few steps; the clamp keeps growth geometric and an early dense stretch from over-reserving.
 void Scanner::reserveAhead(std::size_t position) {
-    const std::size_t have = tokens_.size();
+    const std::size_t have = filled_;
     const double perCharacter = static_cast<double>(have) / static_cast<double>(position + 1);
     const double estimate = perCharacter * static_cast<double>(text_.size() + 1) * 1.125;
     const std::size_t least = have + have / 2 + 16;
@@ -270,12 +293,12 @@ bool Scanner::run() {
     const std::size_t n = text_.size();
     if (sink_) tokens_.reserve(kPieceTokens + 2);
     for (std::size_t i = 0; i <= n; ++i) {
-        if (sink_ && tokens_.size() >= kPieceTokens && state_ == State::Start &&
-            tokens_.back().kind != TokenKind::String) {
-            sink_->take(tokens_);
-            tokens_.clear();
+        if (sink_ && filled_ >= kPieceTokens && state_ == State::Start &&
+            tokens_[filled_ - 1].kind != TokenKind::String) {
+            sink_->take(std::span<const Token>(tokens_.data(), filled_));
+            filled_ = 0;
         }
-        if (tokens_.capacity() - tokens_.size() < 2) reserveAhead(i);  // a position emits at most two
+        if (tokens_.capacity() - filled_ < 2) reserveAhead(i);  // a position emits at most two
         const char16_t c = i < n ? text_[i] : u' ';
         column_ = static_cast<std::uint32_t>(i - lineStart_ + 1);
         if (c == u'\n') {
@@ -418,7 +441,7 @@ bool Scanner::run() {
                         buffer_.clear();
                         state_ = State::QuotedBlock;
                     } else {
-                        tokens_.push_back(Token{start_, TokenKind::Keyword, 0, buffer_, 0.0});
+                        slot(TokenKind::Keyword).text.assign(buffer_);
                         state_ = State::Start;
                         again = true;
                     }
@@ -459,7 +482,7 @@ bool Scanner::run() {
 
 bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink) {
     tokens.clear();
-    return Scanner(error, tokens, text, sink).run();
+    return Scanner(error, tokens, text, sink).scan();
 }
 
 }  // namespace orvane::config

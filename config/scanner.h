@@ -8,6 +8,7 @@
 // modulo 2^32 (4294967295 is -1). The first lexical error ends the scan.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +23,8 @@ public:
     virtual ~TokenSink() = default;
     // Called with the tokens scanned since the last call whenever enough have gathered; they are
     // complete (a String is never handed over while a string that merges into it may follow) and
-    // are cleared once the call returns. Scanning goes on whatever the sink does with them.
-    virtual void take(std::vector<Token>& tokens) = 0;
+    // are gone once the call returns. Scanning goes on whatever the sink does with them.
+    virtual void take(std::span<const Token> tokens) = 0;
 };
 
 // Replaces `tokens` with the tokens of `text` and answers true. On a lexical error, writes a

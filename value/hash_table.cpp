@@ -90,7 +90,8 @@ HashTable::HashTable(const HashTable& other)
       used_(other.used_),
       count_(other.count_),
       freeHead_(other.freeHead_),
-      mask_(other.mask_) {
+      mask_(other.mask_),
+      sorted_(other.sorted_) {
     chunks_.reserve(other.chunks_.size());
     for (std::size_t k = 0; k < other.chunks_.size(); ++k) {
         const std::uint32_t n = kFirstChunk << k;
@@ -98,15 +99,6 @@ HashTable::HashTable(const HashTable& other)
         const std::uint32_t start = kFirstChunk * ((1u << k) - 1);
         for (std::uint32_t i = 0; i < n && start + i < used_; ++i) chunks_[k][i] = other.chunks_[k][i];
     }
-}
-
-std::uint32_t HashTable::chunkIndex(std::uint32_t index) noexcept {
-    return static_cast<std::uint32_t>(std::bit_width(std::uint64_t{index} + kFirstChunk)) - 3;
-}
-
-std::uint32_t HashTable::offset(std::uint32_t index) noexcept {
-    const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
-    return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
 }
 
 std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
@@ -155,17 +147,17 @@ void HashTable::openBucket() {
     *move = kNone;
 }
 
-std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
+std::uint32_t HashTable::insertNew(KeyText, std::uint32_t hash) {
     if (heads_.capacity() == heads_.size() && count_ >= 4 * heads_.size())
         heads_.reserve(heads_.size() * 2);  // the only allocation that may fail comes before any change
     const std::uint32_t i = newEntry();
     if (count_ >= 4 * heads_.size()) openBucket();
-    std::uint32_t* link = &heads_[bucketOf(hash)];
-    while (*link != kNone && compareText(textOf(at(*link).key), key, true) < 0) link = &at(*link).next;
+    std::uint32_t& head = heads_[bucketOf(hash)];
     Entry& e = at(i);
     e.hash = hash;
-    e.next = *link;
-    *link = i;
+    e.next = head;
+    head = i;
+    if (e.next != kNone) sorted_ = false;  // a chain of one is in order
     ++count_;
     return i;
 }
@@ -186,13 +178,60 @@ bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
     return false;
 }
 
+// Bottom-up merge sort of one index-linked chain: runs of 1, 2, 4, ... are merged pairwise in
+// place, so it takes O(n log n) compares whatever the keys, with no allocation and no recursion.
+std::uint32_t HashTable::sortedChain(std::uint32_t head) noexcept {
+    auto less = [this](std::uint32_t a, std::uint32_t b) {
+        return compareText(textOf(at(a).key), textOf(at(b).key), true) < 0;
+    };
+    for (std::size_t run = 1;; run *= 2) {
+        std::uint32_t p = head, tail = kNone;
+        head = kNone;
+        std::size_t merges = 0;
+        while (p != kNone) {
+            ++merges;
+            std::uint32_t q = p;
+            std::size_t pSize = 0;
+            for (; pSize < run && q != kNone; ++pSize) q = at(q).next;
+            std::size_t qSize = run;
+            while (pSize > 0 || (qSize > 0 && q != kNone)) {
+                std::uint32_t e;
+                if (pSize == 0) {
+                    e = q, q = at(q).next, --qSize;
+                } else if (qSize == 0 || q == kNone || !less(q, p)) {
+                    e = p, p = at(p).next, --pSize;
+                } else {
+                    e = q, q = at(q).next, --qSize;
+                }
+                if (tail == kNone) head = e;
+                else at(tail).next = e;
+                tail = e;
+            }
+            p = q;
+        }
+        if (tail != kNone) at(tail).next = kNone;
+        if (merges <= 1) return head;
+    }
+}
+
+// Ordering the chains changes links only: entries stay where they are, so handed-out slots and
+// indices stay valid, and the table reads the same to every caller.
+void HashTable::sortChains() const noexcept {
+    if (sorted_) return;
+    auto* self = const_cast<HashTable*>(this);
+    for (std::uint32_t& head : self->heads_) head = self->sortedChain(head);
+    sorted_ = true;
+}
+
 std::uint32_t HashTable::first() const noexcept {
+    sortChains();
     for (std::uint32_t head : heads_)
         if (head != kNone) return head;
     return kNone;
 }
 
 std::uint32_t HashTable::next(std::uint32_t index) const noexcept {
+    sortChains();
     const Entry& e = at(index);
     if (e.next != kNone) return e.next;
     for (std::size_t b = bucketOf(e.hash) + 1; b < heads_.size(); ++b)

@@ -6,11 +6,14 @@
 //   the open buckets; a key's bucket is hashCode & mask, less (mask + 1) / 2 when that is not below the
 //   number of open buckets. Opening bucket n splits bucket n - (mask + 1) / 2. Erasing never closes one.
 // - Iteration order: buckets ascending, inside a bucket keys ascending by compareText (case-sensitive).
-//   Each bucket is a chain kept in that order, so the order needs no sorting and a copy keeps it.
+//   A new key goes to the front of its bucket's chain and the chains are put in order when the table
+//   is next walked in order (first/next), with a merge sort that neither allocates nor recurses:
+//   loading a large table compares no keys, and a walk after it sorts each chain once.
 // - Entries never move once created (they live in chunks of doubling size), so a slot handed out by
 //   Value::entry stays valid while other entries come and go; erased entries are reused.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -61,6 +64,7 @@ public:
     Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
     bool erase(KeyText key, std::uint32_t hash) noexcept;
 
+    // Iteration in order. Logically const: the first call after an insertion orders the chains.
     std::uint32_t first() const noexcept;                     // kNone when empty
     std::uint32_t next(std::uint32_t index) const noexcept;   // kNone after the last
     Entry& at(std::uint32_t index) noexcept { return chunk(index)[offset(index)]; }
@@ -73,9 +77,16 @@ public:
 private:
     static constexpr std::uint32_t kFirstChunk = 4;  // chunk k holds kFirstChunk << k entries
 
-    static std::uint32_t chunkIndex(std::uint32_t index) noexcept;
+    static std::uint32_t chunkIndex(std::uint32_t index) noexcept {
+        return static_cast<std::uint32_t>(std::bit_width(std::uint64_t{index} + kFirstChunk)) - 3;
+    }
     Entry* chunk(std::uint32_t index) const noexcept { return chunks_[chunkIndex(index)].get(); }
-    static std::uint32_t offset(std::uint32_t index) noexcept;
+    static std::uint32_t offset(std::uint32_t index) noexcept {
+        const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
+        return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
+    }
+    void sortChains() const noexcept;
+    std::uint32_t sortedChain(std::uint32_t head) noexcept;
     std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
     std::uint32_t newEntry();
     void openBucket();
@@ -87,6 +98,7 @@ private:
     std::uint32_t count_ = 0;           // live entries
     std::uint32_t freeHead_ = kNone;    // erased entries waiting for reuse
     std::uint32_t mask_ = 0;
+    mutable bool sorted_ = true;        // every chain is in key order
 };
 
 template <class MakeKey>

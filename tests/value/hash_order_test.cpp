@@ -109,6 +109,31 @@ TEST(HashOrder, MatchesTheModelThroughGrowthEraseAndCopy) {
     EXPECT_EQ(listed, model.order()) << "keys() lists the iteration order";
 }
 
+// Chains are put in order only when the table is walked: many insertions with no walk between
+// them, a walk that starts in the middle (nextKey) and a copy taken before any walk must all see
+// the model's order.
+TEST(HashOrder, OrderAppearsOnlyWhenWalkedAndIsTheSameEveryWay) {
+    Value h;
+    OrderModel model;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string k = "k" + std::to_string((i * 7919) % 3000);
+        h.entry(N(k)) = I(i);
+        model.insert(k);
+    }
+    const Value copy = h;  // shares the unordered table
+    Value detached = h;
+    detached.entry(N("k0")) = I(-1);  // copies it, still unordered
+    const std::string order = model.order();
+    const std::size_t cut = order.find(',', order.size() / 2);
+    const std::string middle = order.substr(order.rfind(',', cut - 1) + 1, cut - order.rfind(',', cut - 1) - 1);
+    std::string rest;
+    for (Value k = h.nextKey(N(middle)); k.kind() != ValueKind::Undef; k = h.nextKey(k))
+        rest += k.toNarrowString() + ",";
+    EXPECT_EQ(rest, order.substr(cut + 1)) << "a walk that starts in the middle";
+    EXPECT_EQ(iterationOrder(copy), order);
+    EXPECT_EQ(iterationOrder(detached), order);
+}
+
 TEST(HashOrder, NarrowAndWideKeysShareAnEntry) {
     Value h;
     h.entry(N("name")) = I(1);
