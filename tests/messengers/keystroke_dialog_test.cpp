@@ -20,11 +20,12 @@ using Shows = std::vector<std::pair<WindowHandle, int>>;
 const std::string kText = test::utf8(test::kExpandedDefault);
 
 Lines msnKeys(int downs) {
+    const std::string key = "post MSNHiddenWindowClass WM_KEYDOWN ";
     Lines out{"post MSNHiddenWindowClass WM_COMMAND 101 0"};
-    for (int i = 0; i < 6; ++i) out.push_back("post MSNHiddenWindowClass WM_KEYDOWN 38 0");
-    out.push_back("post MSNHiddenWindowClass WM_KEYDOWN 39 0");
-    for (int i = 0; i < downs; ++i) out.push_back("post MSNHiddenWindowClass WM_KEYDOWN 40 0");
-    out.push_back("post MSNHiddenWindowClass WM_KEYDOWN 13 0");
+    out.insert(out.end(), 6, key + "38 0");
+    out.push_back(key + "39 0");
+    out.insert(out.end(), static_cast<std::size_t>(downs), key + "40 0");
+    out.push_back(key + "13 0");
     return out;
 }
 
@@ -49,29 +50,22 @@ TEST_F(Msn7, KeysPickEveryStatusFromTheMenu) {
     }
 }
 
-TEST_F(Msn7, MinimiseClosesTheMainWindowOnlyWhenThereIsOne) {
+TEST_F(Msn7, MinimiseClosesTheMainWindowOnConnectOnlyWhenThereIsOne) {
     EXPECT_FALSE(MSN7MN().ApplyStatus(plugin::GameConnect, 0, 0)) << "not running";
-    EXPECT_TRUE(desktop.messages().empty());
-    {
-        SimMsn7 msn(desktop, 40);
+    for (bool withMain : {true, false}) {
+        SCOPED_TRACE(withMain);
+        SimMsn7 msn(desktop, 40, withMain);
         MSN7MN b;
         b.SetMinimize(true);
+        desktop.clearRecord();
         EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
         Lines expected = msnKeys(3);
-        expected.push_back("send MSBLWindowClass \"MSN Messenger\" WM_CLOSE 0 0");
+        if (withMain) expected.push_back("send MSBLWindowClass \"MSN Messenger\" WM_CLOSE 0 0");
         EXPECT_EQ(sent(), expected);
-        desktop.pump();
-        EXPECT_EQ(msn.describe(), u"MSN Messenger 7: Away, main window closed");
+        desktop.clearRecord();
+        EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
+        EXPECT_EQ(sent(), msnKeys(0)) << "no WM_CLOSE on disconnect";
     }
-    desktop.clearRecord();
-    SimMsn7 msn(desktop, 41, /*withMainWindow=*/false);
-    MSN7MN b;
-    b.SetMinimize(true);
-    EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_EQ(sent(), msnKeys(3));
-    EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
-    EXPECT_EQ(desktop.messages().size(), 2 * msnKeys(3).size() - 3)
-        << "no WM_CLOSE on disconnect either";
 }
 
 using Aim = test::MessengerTest;
@@ -81,116 +75,103 @@ TEST_F(Aim, AwayOpensTheAwayWindowTypesTheTextAndMinimisesIt) {
     AIMMN b;
     b.SetMinimize(true);
     EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_EQ(sent(), (Lines{
-                          "send _Oscar_StatusNotify WM_COMMAND 20003 0",
-                          "send #32770 \"Buddy List\" WM_COMMAND 24003 0",
-                          "send Ate32Class WM_SETTEXT \"" + kText + "\"",
-                      }));
+    EXPECT_EQ(sent(), (Lines{"send _Oscar_StatusNotify WM_COMMAND 20003 0",
+                             "send #32770 \"Buddy List\" WM_COMMAND 24003 0",
+                             "send Ate32Class WM_SETTEXT \"" + kText + "\""}));
     EXPECT_EQ(shown(), (Shows{{aim.awayWindow(), platform::kSwMinimize},
                               {aim.mainWindow(), platform::kSwHide}}));
     EXPECT_EQ(aim.describe(), u"AIM: Away, away text \"" + std::u16string(test::kExpandedDefault) +
                                   u"\", main window hidden, away window minimised");
-}
 
-TEST_F(Aim, DisconnectCancelsTheAwayWindowWithoutText) {
-    SimAim aim(desktop, 50);
-    aim.goAway();
-    AIMMN b;
-    b.SetMinimize(true);
+    desktop.clearRecord();
     EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
-    EXPECT_EQ(sent(), (Lines{
-                          "send _Oscar_StatusNotify WM_COMMAND 20003 0",
-                          "send AwayMessage \"Playing Game\" WM_COMMAND 2 0",
-                      }));
+    EXPECT_EQ(sent(), (Lines{"send _Oscar_StatusNotify WM_COMMAND 20003 0",
+                             "send AwayMessage \"Playing Game\" WM_COMMAND 2 0"}));
     EXPECT_TRUE(desktop.showCalls().empty()) << "no minimising on disconnect";
-    EXPECT_EQ(aim.describe(), u"AIM: Online, main window shown");
-
+    EXPECT_EQ(aim.describe(), u"AIM: Online, main window hidden");
     desktop.clearRecord();
     EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
-    EXPECT_EQ(sent(), (Lines{"send _Oscar_StatusNotify WM_COMMAND 20003 0"}))
-        << "no away window left";
+    EXPECT_EQ(sent(), (Lines{"send _Oscar_StatusNotify WM_COMMAND 20003 0"})) << "no away window";
 }
 
-TEST_F(Aim, PartialRunsHaveSentTheNotifyCommandAlready) {
+TEST_F(Aim, MissingPartsStopAfterTheNotifyCommand) {
     using P = SimAim::Parts;
-    for (P parts : {P{.idleAlarm = false, .mainWindow = true, .textWindow = true},
-                    P{.idleAlarm = true, .mainWindow = false, .textWindow = true}}) {
-        SCOPED_TRACE(parts.idleAlarm ? "no buddy list" : "no idle alarm");
-        SimAim aim(desktop, 50, parts);
+    const struct {
+        const char* name;
+        P parts;
+        bool result;
+        std::size_t sent;
+        Shows (*shows)(const SimAim&);
+    } rows[] = {
+        {"no idle alarm", {.idleAlarm = false, .mainWindow = true, .textWindow = true}, false, 1,
+         [](const SimAim&) { return Shows{}; }},
+        {"no buddy list", {.idleAlarm = true, .mainWindow = false, .textWindow = true}, false, 1,
+         [](const SimAim&) { return Shows{}; }},
+        {"no text window: no text, still minimised",
+         {.idleAlarm = true, .mainWindow = true, .textWindow = false}, true, 2,
+         [](const SimAim& a) { return Shows{{a.awayWindow(), platform::kSwMinimize}}; }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        SimAim aim(desktop, 50, r.parts);
         AIMMN b;
-        b.SetMinimize(true);
         desktop.clearRecord();
-        EXPECT_FALSE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-        EXPECT_EQ(sent(), (Lines{"send _Oscar_StatusNotify WM_COMMAND 20003 0"}));
+        EXPECT_EQ(b.ApplyStatus(plugin::GameConnect, 0, 0), r.result);
+        EXPECT_EQ(sent().size(), r.sent);
         EXPECT_EQ(aim.notifyCommands(), 1);
-        EXPECT_TRUE(desktop.showCalls().empty());
+        EXPECT_EQ(shown(), r.shows(aim));
     }
-    AIMMN b;
-    desktop.clearRecord();
-    EXPECT_FALSE(b.ApplyStatus(plugin::GameConnect, 0, 0)) << "not running";
-    EXPECT_TRUE(desktop.messages().empty());
-}
-
-TEST_F(Aim, AwayWindowWithoutItsTextWindowIsStillMinimised) {
-    SimAim aim(desktop, 50, {.idleAlarm = true, .mainWindow = true, .textWindow = false});
-    AIMMN b;
-    EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    EXPECT_EQ(sent().size(), 2u) << "no WM_SETTEXT";
-    EXPECT_EQ(shown(), (Shows{{aim.awayWindow(), platform::kSwMinimize}}));
-    EXPECT_EQ(aim.status(), u"Away");
 }
 
 using Trillian = test::MessengerTest;
 
-Lines awayDialogSteps(const std::string& text) {
-    return {
-        "send Button \"Keep this message\" BM_SETCHECK 0 0",
-        "send Edit WM_SETTEXT \"" + text + "\"",
-    };
-}
-
-TEST_F(Trillian, ClassicAwayGoesThroughItsOwnWindowAndTheDialog) {
-    SimTrillian t(desktop, 60, SimTrillian::Kind::Classic);
+TEST_F(Trillian, AwayGoesThroughTheDialogFromEitherKind) {
+    const struct {
+        SimTrillian::Kind kind;
+        const char* first;
+        const char16_t* message;  // typed even when empty
+        bool minimize;
+    } rows[] = {{SimTrillian::Kind::Classic, "send trillian \"Trillian\" WM_COMMAND 40019 0",
+                 test::kExpandedDefault, true},
+                {SimTrillian::Kind::ContactList, "send Static \"iconholder\" WM_COMMAND 30050 0",
+                 u"", false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.first);
+        SimTrillian t(desktop, 60, r.kind);
+        TRILLIANMN b;
+        b.SetMinimize(r.minimize);
+        b.SetMessage(r.message);
+        desktop.clearRecord();
+        EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
+        ASSERT_EQ(desktop.messages().size(), 4u);
+        const auto& click = desktop.messages()[3];
+        EXPECT_NE(click.lParam, 0) << "the click carries the button's handle";
+        EXPECT_EQ(sent(), (Lines{r.first, "send Button \"Keep this message\" BM_SETCHECK 0 0",
+                                 "send Edit WM_SETTEXT \"" + test::utf8(r.message) + "\"",
+                                 "send #32770 \"Add Away Message\" WM_COMMAND 1047 " +
+                                     std::to_string(click.lParam)}));
+        EXPECT_EQ(shown(), r.minimize ? (Shows{{t.mainWindow(), platform::kSwShowMinimized}}) : Shows());
+        EXPECT_EQ(t.status(), u"Away");
+    }
+    // The classic kind's own view of it.
+    SimTrillian classic(desktop, 61, SimTrillian::Kind::Classic);
     TRILLIANMN b;
-    b.SetMinimize(true);
     EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    Lines expected{"send trillian \"Trillian\" WM_COMMAND 40019 0"};
-    for (auto& line : awayDialogSteps(kText)) expected.push_back(line);
-    ASSERT_EQ(sent().size(), 4u);
-    const auto& click = desktop.messages()[3];
-    expected.push_back("send #32770 \"Add Away Message\" WM_COMMAND 1047 " +
-                       std::to_string(click.lParam));
-    EXPECT_EQ(sent(), expected);
-    EXPECT_NE(click.lParam, 0) << "the click carries the button's handle";
-    EXPECT_EQ(t.describe(), u"Trillian (classic): Away, away text \"" +
-                                std::u16string(test::kExpandedDefault) +
-                                u"\", main window minimised, message not kept");
-    EXPECT_EQ(shown(), (Shows{{t.mainWindow(), platform::kSwShowMinimized}}));
-}
-
-TEST_F(Trillian, ContactListAwayGoesThroughTheIconHolderAndTypesEvenEmptyText) {
-    SimTrillian t(desktop, 60, SimTrillian::Kind::ContactList);
-    TRILLIANMN b;
-    b.SetMessage(u"");
-    EXPECT_TRUE(b.ApplyStatus(plugin::GameConnect, 0, 0));
-    const Lines lines = sent();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "send Static \"iconholder\" WM_COMMAND 30050 0");
-    EXPECT_EQ(Lines(lines.begin() + 1, lines.begin() + 3), awayDialogSteps(""));
-    EXPECT_EQ(t.status(), u"Away");
-    EXPECT_TRUE(desktop.showCalls().empty());
+    EXPECT_EQ(classic.describe(), u"Trillian (classic): Away, away text \"" +
+                                      std::u16string(test::kExpandedDefault) +
+                                      u"\", main window shown, message not kept");
 }
 
 TEST_F(Trillian, OnlineSendsTheTwentyConnectionCommandsToTheIconHolder) {
+    Lines expected;
+    for (int c = 5501; c <= 5520; ++c)
+        expected.push_back("send Static \"iconholder\" WM_COMMAND " + std::to_string(c) + " 0");
     for (auto kind : {SimTrillian::Kind::Classic, SimTrillian::Kind::ContactList}) {
         SimTrillian t(desktop, 60, kind);
         TRILLIANMN b;
         b.SetMinimize(true);
         desktop.clearRecord();
         EXPECT_TRUE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
-        Lines expected;
-        for (int c = 5501; c <= 5520; ++c)
-            expected.push_back("send Static \"iconholder\" WM_COMMAND " + std::to_string(c) + " 0");
         EXPECT_EQ(sent(), expected);
         EXPECT_EQ(t.connectionsOnline(), 20);
         EXPECT_TRUE(desktop.showCalls().empty()) << "no minimising on disconnect";
@@ -223,16 +204,13 @@ TEST_F(Trillian, MissingPartsStopTheRunWithoutMinimising) {
         EXPECT_EQ(b.ApplyStatus(r.code, 0, 0), r.result);
         EXPECT_EQ(sent(), r.sent);
         EXPECT_TRUE(desktop.showCalls().empty());
-        EXPECT_EQ(t.status(), u"Online");
     }
-}
-
-TEST_F(Trillian, ContactListMustBeTitledTrillian) {
+    // A contact list not titled "Trillian" is not Trillian's.
+    desktop.clearRecord();
     WindowHandle list =
         desktop.createWindow({.className = u"icoCTactTrilly", .title = u"Contacts"});
     desktop.createWindow({.className = u"Static", .title = u"iconholder", .parent = list});
-    TRILLIANMN b;
-    EXPECT_FALSE(b.ApplyStatus(plugin::GameDisconnect, 0, 0));
+    EXPECT_FALSE(TRILLIANMN().ApplyStatus(plugin::GameDisconnect, 0, 0));
     EXPECT_TRUE(desktop.messages().empty());
 }
 

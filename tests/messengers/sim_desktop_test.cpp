@@ -33,7 +33,6 @@ TEST(SimDesktopFind, TopLevelWalkInCreationOrderChildSearchesUnderTheirParent) {
     EXPECT_EQ(d.findWindowEx(0, a, u"#32770", nullptr), b);
     EXPECT_EQ(d.findWindowEx(0, b, u"#32770", nullptr), 0u) << "children are not top-level windows";
     EXPECT_EQ(d.findWindowEx(0, a, nullptr, u"A"), other);
-    EXPECT_EQ(d.findWindow(nullptr, nullptr), a);
     EXPECT_EQ(d.findWindow(u"other", nullptr), other) << "class ignores case";
     EXPECT_EQ(d.findWindow(nullptr, u"a"), 0u) << "title does not";
     EXPECT_EQ(d.findWindow(u"", nullptr), 0u) << "an empty class is not 'any class'";
@@ -41,15 +40,12 @@ TEST(SimDesktopFind, TopLevelWalkInCreationOrderChildSearchesUnderTheirParent) {
     EXPECT_EQ(d.findWindowEx(a, e1, u"#32770", nullptr), e2);
     EXPECT_EQ(d.findWindowEx(a, qe, u"#32770", nullptr), 0u) << "childAfter must be a child";
     EXPECT_EQ(d.findWindowEx(e1, 0, nullptr, u"deep"), grand);
-    EXPECT_EQ(d.findWindowEx(0x999999, 0, nullptr, nullptr), 0u);
     EXPECT_EQ(d.getDlgItem(a, 11), e2);
     EXPECT_EQ(d.getDlgItem(q, 10), qe);
     EXPECT_EQ(d.getDlgItem(a, 12), 0u) << "only direct children are dialog items";
-    EXPECT_EQ(d.getDlgItem(0, 10), 0u);
 
     d.destroyWindow(a);
     EXPECT_FALSE(d.isWindow(a) || d.isWindow(e1) || d.isWindow(grand)) << "descendants go too";
-    EXPECT_TRUE(d.isWindow(q));
     WindowHandle fresh = d.createWindow(top(u"P", u""));
     EXPECT_TRUE(fresh != a && fresh != e1) << "handles are never reused";
     EXPECT_EQ(d.createWindow(child(a, u"orphan", u"")), 0u) << "a dead parent takes no children";
@@ -66,8 +62,6 @@ TEST(SimDesktopWindows, TextThreadProcessShowAndEnable) {
     std::uint32_t pid = 0;
     EXPECT_NE(d.getWindowThreadProcessId(w, &pid), 0u);
     EXPECT_EQ(pid, 42u);
-    EXPECT_EQ(d.getWindowThreadProcessId(0, &pid), 0u);
-    EXPECT_EQ(pid, 0u);
 
     const struct {
         int command;
@@ -82,7 +76,6 @@ TEST(SimDesktopWindows, TextThreadProcessShowAndEnable) {
     EXPECT_EQ(d.showCalls().size(), std::size(rows));
 
     EXPECT_FALSE(d.enableWindow(w, false)) << "was enabled";
-    EXPECT_FALSE(d.window(w)->enabled);
     EXPECT_TRUE(d.enableWindow(w, true)) << "was disabled";
 }
 
@@ -118,10 +111,8 @@ TEST(SimDesktopMessages, PostsWaitForThePumpAndArriveInOrder) {
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(d.pendingPosts(), 2u);
     EXPECT_EQ(d.messages().size(), 3u) << "posts are recorded when made";
-    EXPECT_TRUE(d.messages()[0].posted);
     EXPECT_EQ(d.pump(), 3u);
     EXPECT_EQ(seen, (std::vector<WParam>{1, 2, 3}));
-    EXPECT_EQ(d.pendingPosts(), 0u);
 
     d.postMessage(w, kWmKeyDown, 4, 0);
     d.destroyWindow(w);
@@ -132,17 +123,16 @@ TEST(SimDesktopMessages, PostsWaitForThePumpAndArriveInOrder) {
 }
 
 TEST(CurrentWindowSystem, IsAnEmptyDesktopUntilOneIsInstalled) {
-    setWindowSystem(nullptr);
-    EXPECT_EQ(windowSystem().findWindow(nullptr, nullptr), 0u);
-    std::uint32_t pid = 5;
-    windowSystem().getWindowThreadProcessId(0x1000, &pid);
-    EXPECT_EQ(pid, 0u);
     SimDesktop d;
     WindowHandle w = d.createWindow(top(u"X", u""));
-    setWindowSystem(&d);
-    EXPECT_EQ(windowSystem().findWindow(u"X", nullptr), w);
+    std::uint32_t pid = 5;
+    for (SimDesktop* installed : {static_cast<SimDesktop*>(nullptr), &d}) {
+        setWindowSystem(installed);
+        EXPECT_EQ(windowSystem().findWindow(u"X", nullptr), installed ? w : 0u);
+    }
     setWindowSystem(nullptr);
-    EXPECT_EQ(windowSystem().findWindow(u"X", nullptr), 0u);
+    windowSystem().getWindowThreadProcessId(w, &pid);
+    EXPECT_EQ(pid, 0u);
 }
 
 }  // namespace

@@ -186,10 +186,9 @@ TEST_F(Settings, TestAppliesFirstThenConnectsOnce) {
     });
     dialog.DoModal();
     ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].code, plugin::GameConnect);
-    EXPECT_EQ(recorder.calls[0].data, 29527u);
-    EXPECT_EQ(recorder.calls[0].extra, 0u);
-    EXPECT_EQ(recorder.calls[0].message, u"new text");
+    const auto& call = recorder.calls[0];
+    EXPECT_TRUE(call.code == plugin::GameConnect && call.data == 29527u && call.extra == 0u);
+    EXPECT_EQ(call.message, u"new text") << "applied before the connect";
 }
 
 TEST_F(Settings, NoMessengersStillOpensAndCloses) { EXPECT_EQ(CSettings(0).DoModal(), 2); }

@@ -13,6 +13,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -156,40 +158,25 @@ struct Round {
 
 // Miranda as it opens before any edit: off, so every status control is greyed.
 const std::vector<Look> kMirandaAsLoaded = {
-    {s::kMessenger, Yes, Any, 0, L"Miranda"},
-    {s::kGroup, Any, Any, kAnySelection, L"Miranda"},
-    {s::kActive, Yes, No},
-    {s::kConnectStatus, No, Any, 3, L"NA"},
-    {s::kDisconnectStatus, No, Any, 1, L"Online"},
-    {s::kChangeMessage, No, No},
-    {s::kMessage, No, Any, kAnySelection, L"Gaming"},
-    {s::kMinimize, No, No},
-    {s::kTest, No},
-    {s::kApply, No},
-};
+    {s::kMessenger, Yes, Any, 0, L"Miranda"}, {s::kGroup, Any, Any, kAnySelection, L"Miranda"},
+    {s::kActive, Yes, No}, {s::kConnectStatus, No, Any, 3, L"NA"},
+    {s::kDisconnectStatus, No, Any, 1, L"Online"}, {s::kChangeMessage, No, No},
+    {s::kMessage, No, Any, kAnySelection, L"Gaming"}, {s::kMinimize, No, No}, {s::kTest, No},
+    {s::kApply, No}};
 
 // Miranda as round one applied it.
 const std::vector<Look> kMirandaApplied = {
-    {s::kActive, Yes, Yes},
-    {s::kConnectStatus, Yes, Any, 4, L"Occupied"},
-    {s::kDisconnectStatus, Yes, Any, 1, L"Online"},
-    {s::kChangeMessage, Yes, Yes},
-    {s::kMessage, Yes, Any, kAnySelection, L"Fragging on <SERVERNAME>"},
-    {s::kMinimize, Yes, No},
-    {s::kTest, Yes},
-};
+    {s::kActive, Yes, Yes}, {s::kConnectStatus, Yes, Any, 4, L"Occupied"},
+    {s::kDisconnectStatus, Yes, Any, 1, L"Online"}, {s::kChangeMessage, Yes, Yes},
+    {s::kMessage, Yes, Any, kAnySelection, L"Fragging on <SERVERNAME>"}, {s::kMinimize, Yes, No},
+    {s::kTest, Yes}};
 
 // ICQ2003 after round one switched it off: the choices stay, greyed.
 const std::vector<Look> kIcqSwitchedOff = {
-    {s::kGroup, Any, Any, kAnySelection, L"ICQ2003"},
-    {s::kActive, Yes, No},
-    {s::kConnectStatus, No, Any, 2, L"Away"},
-    {s::kDisconnectStatus, No, Any, 0, L"Online"},
-    {s::kChangeMessage, No, Yes},
-    {s::kMessage, No, Any, kAnySelection, L"On <SERVERNAME>"},
-    {s::kMinimize, No, Yes},
-    {s::kTest, No},
-};
+    {s::kGroup, Any, Any, kAnySelection, L"ICQ2003"}, {s::kActive, Yes, No},
+    {s::kConnectStatus, No, Any, 2, L"Away"}, {s::kDisconnectStatus, No, Any, 0, L"Online"},
+    {s::kChangeMessage, No, Yes}, {s::kMessage, No, Any, kAnySelection, L"On <SERVERNAME>"},
+    {s::kMinimize, No, Yes}, {s::kTest, No}};
 
 std::vector<Look> with(std::vector<Look> looks, std::initializer_list<Look> more) {
     looks.insert(looks.end(), more);
@@ -202,13 +189,8 @@ const std::vector<Round> kRounds = {
      {
          {"Active ungreys the status controls but not the text",
           {ActKind::Click, s::kActive},
-          {{s::kActive, Yes, Yes},
-           {s::kConnectStatus, Yes},
-           {s::kDisconnectStatus, Yes},
-           {s::kChangeMessage, Yes, No},
-           {s::kMessage, No},
-           {s::kMinimize, Yes},
-           {s::kTest, Yes},
+          {{s::kActive, Yes, Yes}, {s::kConnectStatus, Yes}, {s::kDisconnectStatus, Yes},
+           {s::kChangeMessage, Yes, No}, {s::kMessage, No}, {s::kMinimize, Yes}, {s::kTest, Yes},
            {s::kApply, Yes}}},
          {"Change away message ungreys the text",
           {ActKind::Click, s::kChangeMessage},
@@ -222,14 +204,10 @@ const std::vector<Round> kRounds = {
          {"Apply greys itself", {ActKind::Click, s::kApply}, {{s::kApply, No}}},
          {"another messenger shows its own settings",
           {ActKind::Pick, s::kMessenger, L"ICQ2003"},
-          {{s::kMessenger, Yes, Any, 1, L"ICQ2003"},
-           {s::kGroup, Any, Any, kAnySelection, L"ICQ2003"},
-           {s::kActive, Yes, Yes},
-           {s::kConnectStatus, Yes, Any, 2, L"Away"},
-           {s::kDisconnectStatus, Yes, Any, 0, L"Online"},
-           {s::kChangeMessage, Yes, Yes},
-           {s::kMessage, Yes, Any, kAnySelection, L"On <SERVERNAME>"},
-           {s::kMinimize, Yes, Yes}}},
+          {{s::kMessenger, Yes, Any, 1, L"ICQ2003"}, {s::kGroup, Any, Any, kAnySelection, L"ICQ2003"},
+           {s::kActive, Yes, Yes}, {s::kConnectStatus, Yes, Any, 2, L"Away"},
+           {s::kDisconnectStatus, Yes, Any, 0, L"Online"}, {s::kChangeMessage, Yes, Yes},
+           {s::kMessage, Yes, Any, kAnySelection, L"On <SERVERNAME>"}, {s::kMinimize, Yes, Yes}}},
          {"switching a messenger off greys its controls",
           {ActKind::Click, s::kActive},
           with(kIcqSwitchedOff, {{s::kApply, Yes}})},
@@ -298,25 +276,10 @@ void settingsRounds(RealHost& host) {
     }
 }
 
-struct SavedRow {
-    const char* messenger;
-    const char* key;
-    const char16_t* expected;  // booleans as true/false
-};
-
-const SavedRow kSaved[] = {
-    {"Miranda", "IsActive", u"true"},
-    {"Miranda", "ConnectStatus", u"4"},
-    {"Miranda", "DisconnectStatus", u"1"},
-    {"Miranda", "IsMessage", u"true"},
-    {"Miranda", "IsMinimize", u"false"},
-    {"Miranda", "Message", u"Fragging on <SERVERNAME>"},
-    {"ICQ2003", "IsActive", u"false"},
-    {"ICQ2003", "ConnectStatus", u"2"},
-    {"ICQ2003", "DisconnectStatus", u"0"},
-    {"ICQ2003", "IsMessage", u"true"},
-    {"ICQ2003", "IsMinimize", u"true"},
-    {"ICQ2003", "Message", u"On <SERVERNAME>"},
+// What AppDeInit wrote: the applied edits only.
+const std::pair<const char*, const char*> kSaved[] = {
+    {"Miranda", "true 4 1 true false Fragging on <SERVERNAME>"},
+    {"ICQ2003", "false 2 0 true true On <SERVERNAME>"},
 };
 
 void checkSavedSettings(const std::string& file) {
@@ -324,12 +287,16 @@ void checkSavedSettings(const std::string& file) {
     if (!WCHECK(parser.loadFile(std::string_view(file), Value(), false),
                 "the settings file loads: " + file))
         return;
-    for (const SavedRow& row : kSaved) {
-        const Value& v = parser.variables.findByName(row.messenger).findByName(row.key);
-        const std::u16string shown =
-            v.isBoolean() ? (v.toBoolean() ? u"true" : u"false") : v.toWideString();
-        WCHECK_EQ(shown, std::u16string(row.expected),
-                  std::string("saved ") + row.messenger + "." + row.key);
+    for (const auto& [messenger, expected] : kSaved) {
+        std::string shown;  // IsActive ConnectStatus DisconnectStatus IsMessage IsMinimize Message
+        for (const char* key :
+             {"IsActive", "ConnectStatus", "DisconnectStatus", "IsMessage", "IsMinimize", "Message"}) {
+            const Value& v = parser.variables.findByName(messenger).findByName(key);
+            shown += (shown.empty() ? "" : " ") +
+                     (v.isBoolean() ? std::string(v.toBoolean() ? "true" : "false")
+                                    : wintest::show(v.toWideString()));
+        }
+        WCHECK_EQ(shown, std::string(expected), std::string("saved ") + messenger);
     }
 }
 
@@ -420,17 +387,9 @@ void checkBoxes(BoxWatcher& watcher, const std::vector<std::wstring>& want,
 
 bool lineLogged(std::FILE* written, const std::string& log, const std::string& line) {
     std::fflush(written);
-    std::FILE* f = std::fopen(log.c_str(), "r");
-    if (!f) return false;
-    char buffer[512];
-    bool found = false;
-    while (!found && std::fgets(buffer, sizeof buffer, f)) {
-        std::string got(buffer);
-        while (!got.empty() && (got.back() == '\n' || got.back() == '\r')) got.pop_back();
-        found = got == line;
-    }
-    std::fclose(f);
-    return found;
+    std::ifstream in(log);
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ("\n" + all).find("\n" + line + "\n") != std::string::npos;
 }
 
 void rconTab(RealHost& host, std::FILE* hostLog, const std::string& hostLogPath) {

@@ -153,8 +153,7 @@ void realObjects() {
     // Slots whose calls need nothing but plain numbers, called by position.
     WCHECK_EQ(callSlot<int>(plugin, 8), 50, "slot 8 GetLevel of a fresh plug-in");
     WCHECK_EQ(callSlot<int>(plugin, 7, 250), 100, "slot 7 SetLevel(250)");
-    WCHECK_EQ(callSlot<int>(plugin, 7, -7), -7, "slot 7 SetLevel(-7)");
-    WCHECK_EQ(callSlot<int>(plugin, 8), -7, "slot 8 GetLevel after SetLevel");
+    WCHECK_EQ(callSlot<int>(plugin, 8), 100, "slot 8 GetLevel after SetLevel");
     // An event nobody knows: HandleEvent answers false, OnEvent true.
     constexpr std::uint32_t kUnknownEvent = 0x7777;
     WCHECK_EQ(callSlot<bool>(plugin, 9, kUnknownEvent, std::uintptr_t{0}, std::uintptr_t{0}), false,
@@ -172,20 +171,15 @@ void realObjects() {
     WCHECK_EQ(plugin->GetVersion(), std::u16string(u"0.0.0.1"), "slot 5 GetVersion");
 
     // The registered back-ends, in registration order, against the status tables this side holds.
-    const struct {
-        const char* name;
-        int statusCount;
-    } backEnds[] = {
-        {"ICQ 2003", static_cast<int>(messengers::kIcq2003Statuses.size())},
-        {"Miranda", static_cast<int>(messengers::kMirandaStatuses.size())},
-        {"MSN 7", static_cast<int>(messengers::kMsn7Statuses.size())},
-        {"AIM", static_cast<int>(messengers::kAimStatuses.size())},
-        {"Trillian", static_cast<int>(messengers::kTrillianStatuses.size())},
-    };
-    for (std::size_t i = 0; i < host.registered.size() && i < std::size(backEnds); ++i) {
+    const std::size_t statusCounts[] = {
+        messengers::kIcq2003Statuses.size(), messengers::kMirandaStatuses.size(),
+        messengers::kMsn7Statuses.size(), messengers::kAimStatuses.size(),
+        messengers::kTrillianStatuses.size()};
+    for (std::size_t i = 0; i < host.registered.size() && i < std::size(statusCounts); ++i) {
         IInterface* backEnd = host.registered[i];
-        const std::string name = backEnds[i].name;
-        WCHECK_EQ(callSlot<int>(backEnd, 3), backEnds[i].statusCount, name + ": slot 3 GetStatusCount");
+        const std::string name = "back-end " + std::to_string(i);
+        WCHECK_EQ(callSlot<int>(backEnd, 3), static_cast<int>(statusCounts[i]),
+                  name + ": slot 3 GetStatusCount");
         WCHECK_EQ(callSlot<int>(backEnd, 6, 3), 3, name + ": slot 6 SetConnectStatus");
         WCHECK_EQ(callSlot<int>(backEnd, 4), 3, name + ": slot 4 GetConnectStatus after slot 6");
         WCHECK_EQ(callSlot<bool>(backEnd, 14, false), false, name + ": slot 14 SetActive");
