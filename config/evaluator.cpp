@@ -17,6 +17,40 @@ namespace {
 
 constexpr std::u16string_view kSyntax = u"Syntax Error";
 
+// The same short texts come back again and again as keys and values (every record of a settings
+// file names the same members): a small direct-mapped cache hands out one shared Value per text, so
+// a file with many records keeps one body for each such text instead of one per use. Longer texts
+// are rarely repeated and go past it.
+class StringLiterals {
+public:
+    void value(std::u16string_view text, Value& result) {
+        if (text.size() > kLongest) {
+            result.setWideString(text);
+            return;
+        }
+        if (slots_.empty()) slots_.resize(kSlots);
+        std::uint32_t h = 2166136261u;
+        for (char16_t c : text) h = (h ^ c) * 16777619u;
+        Slot& slot = slots_[h & (kSlots - 1)];
+        if (slot.value.kind() == ValueKind::WideString && slot.text == text) {
+            result = slot.value;
+            return;
+        }
+        result.setWideString(text);
+        slot.text.assign(text);
+        slot.value = result;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 512;
+    static constexpr std::size_t kLongest = 40;
+    struct Slot {
+        std::u16string text;
+        Value value;
+    };
+    std::vector<Slot> slots_;
+};
+
 }  // namespace
 
 class Evaluator {
@@ -54,6 +88,7 @@ private:
     ConfigParser& parser_;
     std::uint32_t depth_;
     std::vector<Step> steps_;  // keys of the assignment targets being resolved, innermost on top
+    StringLiterals strings_;
 };
 
 namespace {
@@ -97,7 +132,7 @@ bool Evaluator::evaluateKind(const Node& node, Value& result, Value& scope) {
     switch (node.kind) {
         case NodeKind::Number: result.setInteger(node.intValue); return true;
         case NodeKind::Float: result.setFloat(node.floatValue); return true;
-        case NodeKind::String: result.setWideString(node.text); return true;
+        case NodeKind::String: strings_.value(node.text, result); return true;
         case NodeKind::Undef: return keyword(node, result);
         case NodeKind::Parens: {
             if (node.children.empty()) return fail(node, u"Expecting R-Value");
