@@ -17,13 +17,6 @@
 namespace orvane::config {
 namespace {
 
-bool readFromDisk(const std::string& path, std::u16string& text) {
-    TextFileBuffer file;
-    if (!file.readFile(path)) return false;
-    text = std::move(file.text);
-    return true;
-}
-
 // Include names are joined with "\" while the top file may be named with "/": both separate. "."
 // steps and doubled separators name no other file, so a.cfg, .\a.cfg and ./a.cfg are one file.
 std::string comparablePath(std::string_view path) {
@@ -70,7 +63,8 @@ public:
           before_(streaming_ ? store : Value()), depth_(depth), builder_(buildError_, tree_),
           runner_(parser, depth) {}
 
-    bool load(std::u16string_view text) {
+    template <class Text>
+    bool load(Text text) {
         std::vector<Token> tokens;
         if (!scanText(scanError_, tokens, text, this)) return failAndRestore(scanError_);
         take(tokens);
@@ -154,17 +148,31 @@ bool ConfigParser::loadFile(std::string_view path, const Value& metaModel, bool 
     }
 
     std::u16string text;
-    if (!(reader ? reader->read(file, text) : readFromDisk(file, text))) {
+    std::string bytes;  // a file from disk is parsed from its bytes, without a 16-bit copy if it can be
+    if (!(reader ? reader->read(file, text) : readFileBytes(file, bytes))) {
         error = format(u"%ls: Cannot open file", widen(file));
         return false;
     }
     loadingPath_ = file;
-    const bool ok = parseText(text, metaModel, true);
+    const bool ok = reader ? parseText(text, metaModel, true) : parseBytes(bytes, metaModel, true);
     loadingPath_.clear();
     return ok;
 }
 
 bool ConfigParser::parseText(std::u16string_view text, const Value& metaModel, bool keepVariables) {
+    return parseAny(text, metaModel, keepVariables);
+}
+
+bool ConfigParser::parseBytes(std::string_view bytes, const Value& metaModel, bool keepVariables) {
+    std::string_view latin1;
+    if (decodesByteForByte(bytes, latin1)) return parseAny(latin1, metaModel, keepVariables);
+    TextFileBuffer file;
+    file.decode(bytes);
+    return parseAny(std::u16string_view(file.text), metaModel, keepVariables);
+}
+
+template <class Text>
+bool ConfigParser::parseAny(Text text, const Value& metaModel, bool keepVariables) {
     error.clear();
     if (!keepVariables) variables = Value();
     // A file that asks for more memory than there is fails like any other bad input, rather than

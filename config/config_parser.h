@@ -71,9 +71,15 @@ public:
     // Then, when the meta model is not Undef, validates `variables` against it: a mismatch fails
     // the load with the validator's message (the store keeps what was loaded).
     bool parseText(std::u16string_view text, const Value& metaModel, bool keepVariables);
+    // parseText of a file's content given as its bytes, decoded as a file read from disk is (the
+    // encoding detected). ASCII and Latin-1 texts are scanned where they lie, with no 16-bit copy.
+    bool parseBytes(std::string_view bytes, const Value& metaModel, bool keepVariables);
 
 private:
     friend struct detail::IncludeAccess;
+
+    template <class Text>
+    bool parseAny(Text text, const Value& metaModel, bool keepVariables);
 
 
     const ConfigParser* includedFrom_ = nullptr;  // the parser whose file includes this one

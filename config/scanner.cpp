@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "config/diagnostic.h"
 #include "value/text.h"
@@ -64,9 +65,11 @@ char16_t closingDelimiter(char16_t open) {
     }
 }
 
+// The text is 16-bit units, or bytes that stand for the units of the same value (Latin-1).
+template <class C>
 class Scanner {
 public:
-    Scanner(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink)
+    Scanner(std::u16string& error, std::vector<Token>& tokens, std::basic_string_view<C> text, TokenSink* sink)
         : error_(error), tokens_(tokens), text_(text), sink_(sink) {}
 
     // run(), leaving in tokens_ only the tokens not handed to the sink.
@@ -84,19 +87,30 @@ private:
         Fraction, Identifier, QuotedBlock, BlockComment,
     };
 
-    char16_t lookahead(std::size_t i) const { return i < text_.size() ? text_[i] : u'\0'; }
+    static char16_t unit(C c) { return static_cast<char16_t>(static_cast<std::make_unsigned_t<C>>(c)); }
+    char16_t lookahead(std::size_t i) const { return i < text_.size() ? unit(text_[i]) : u'\0'; }
+    // Appends text_[from, from + n) to the token's text.
+    void copyUnits(std::size_t from, std::size_t n) {
+        if constexpr (std::is_same_v<C, char16_t>) {
+            buffer_.append(text_.data() + from, n);
+        } else {
+            const std::size_t old = buffer_.size();
+            buffer_.resize(old + n);
+            for (std::size_t k = 0; k < n; ++k) buffer_[old + k] = unit(text_[from + k]);
+        }
+    }
 
     // First index at or after `from` whose character fails `keep` (the text's length if none).
     template <class Keep>
     std::size_t runEnd(std::size_t from, Keep keep) const {
-        while (from < text_.size() && keep(text_[from])) ++from;
+        while (from < text_.size() && keep(unit(text_[from]))) ++from;
         return from;
     }
 
     // Copies text_[i + 1 .. end) into the token and leaves i on the last character copied.
     void appendRun(std::size_t& i, std::size_t end) {
         if (end > i + 1) {
-            buffer_.append(text_.data() + i + 1, end - i - 1);
+            copyUnits(i + 1, end - i - 1);
             i = end - 1;
         }
     }
@@ -138,7 +152,7 @@ private:
 
     std::u16string& error_;
     std::vector<Token>& tokens_;
-    const std::u16string_view text_;
+    const std::basic_string_view<C> text_;
     TokenSink* const sink_;
     std::size_t filled_ = 0;  // tokens_[0, filled_) are this piece's; later slots wait for reuse
 
@@ -159,14 +173,16 @@ private:
     std::uint32_t depth_ = 0;
 };
 
-void Scanner::emitString() {
+template <class C>
+void Scanner<C>::emitString() {
     if (filled_ > 0 && tokens_[filled_ - 1].kind == TokenKind::String)
         tokens_[filled_ - 1].text += buffer_;
     else
         slot(TokenKind::String).text.assign(buffer_);
 }
 
-void Scanner::emitFloat() {
+template <class C>
+void Scanner<C>::emitFloat() {
     Token& t = slot(TokenKind::Float);
     t.text.assign(buffer_);
     t.floatValue = parseFloat(narrow(buffer_));
@@ -175,7 +191,8 @@ void Scanner::emitFloat() {
 // A doubling chain would touch about three times the memory of the final list, which on large texts
 // costs more than the scan itself. Growing by the token density seen so far lands near the final size
 // in a few steps; the clamp keeps growth geometric and an early dense stretch from over-reserving.
-void Scanner::reserveAhead(std::size_t position) {
+template <class C>
+void Scanner<C>::reserveAhead(std::size_t position) {
     const std::size_t have = filled_;
     const double perCharacter = static_cast<double>(have) / static_cast<double>(position + 1);
     const double estimate = perCharacter * static_cast<double>(text_.size() + 1) * 1.125;
@@ -184,7 +201,8 @@ void Scanner::reserveAhead(std::size_t position) {
     tokens_.reserve(std::clamp(static_cast<std::size_t>(estimate), least, most));
 }
 
-void Scanner::emitMaybeAssign(std::size_t& i, TokenKind plain, TokenKind withEquals) {
+template <class C>
+void Scanner<C>::emitMaybeAssign(std::size_t& i, TokenKind plain, TokenKind withEquals) {
     if (lookahead(i + 1) == u'=') {
         ++i;
         emit(withEquals);
@@ -193,7 +211,8 @@ void Scanner::emitMaybeAssign(std::size_t& i, TokenKind plain, TokenKind withEqu
     }
 }
 
-bool Scanner::start(std::size_t& i, char16_t c) {
+template <class C>
+bool Scanner<C>::start(std::size_t& i, char16_t c) {
     buffer_.clear();
     accumulator_ = 0;
     start_ = position();
@@ -281,7 +300,8 @@ bool Scanner::start(std::size_t& i, char16_t c) {
     }
     if (isLetter(c) || c == u'_') {
         const std::size_t end = runEnd(i + 1, isIdentifierChar);
-        buffer_.assign(text_.data() + i, end - i);
+        buffer_.clear();
+        copyUnits(i, end - i);
         i = end - 1;
         state_ = State::Identifier;
         return true;
@@ -289,7 +309,8 @@ bool Scanner::start(std::size_t& i, char16_t c) {
     return fail(u"Invalid character 0x%02X", static_cast<unsigned>(c));
 }
 
-bool Scanner::run() {
+template <class C>
+bool Scanner<C>::run() {
     const std::size_t n = text_.size();
     if (sink_) tokens_.reserve(kPieceTokens + 2);
     for (std::size_t i = 0; i <= n; ++i) {
@@ -299,7 +320,7 @@ bool Scanner::run() {
             filled_ = 0;
         }
         if (tokens_.capacity() - filled_ < 2) reserveAhead(i);  // a position emits at most two
-        const char16_t c = i < n ? text_[i] : u' ';
+        const char16_t c = i < n ? unit(text_[i]) : u' ';
         column_ = static_cast<std::uint32_t>(i - lineStart_ + 1);
         if (c == u'\n') {
             ++line_;
@@ -482,7 +503,12 @@ bool Scanner::run() {
 
 bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text, TokenSink* sink) {
     tokens.clear();
-    return Scanner(error, tokens, text, sink).scan();
+    return Scanner<char16_t>(error, tokens, text, sink).scan();
+}
+
+bool scanText(std::u16string& error, std::vector<Token>& tokens, std::string_view latin1Text, TokenSink* sink) {
+    tokens.clear();
+    return Scanner<char>(error, tokens, latin1Text, sink).scan();
 }
 
 }  // namespace orvane::config

@@ -33,5 +33,9 @@ public:
 // pieces as the scan goes on, and `tokens` ends with only the last piece, not yet handed over.
 bool scanText(std::u16string& error, std::vector<Token>& tokens, std::u16string_view text,
               TokenSink* sink = nullptr);
+// The same for a text given as Latin-1 bytes (each byte the unit of its own value), scanned where it
+// lies: the result is that of scanning the widened text.
+bool scanText(std::u16string& error, std::vector<Token>& tokens, std::string_view latin1Text,
+              TokenSink* sink = nullptr);
 
 }  // namespace orvane::config

@@ -131,7 +131,7 @@ void TextFileBuffer::setText(std::u16string newText) {
     if (encoding == TextEncoding::Auto) encoding = TextEncoding::Utf16LE;
 }
 
-bool TextFileBuffer::readFile(std::string_view path) {
+bool readFileBytes(std::string_view path, std::string& out) {
     FileHandle file(openFile(path, "rb"));
     if (!file) return false;
 
@@ -146,8 +146,29 @@ bool TextFileBuffer::readFile(std::string_view path) {
     }
     // A directory opens on some systems but cannot be read; it is no file to decode.
     if (std::ferror(file.get())) return false;
-    file.reset();
+    out = std::move(bytes);
+    return true;
+}
+
+bool TextFileBuffer::readFile(std::string_view path) {
+    std::string bytes;
+    if (!readFileBytes(path, bytes)) return false;
     decode(bytes);
+    return true;
+}
+
+bool decodesByteForByte(std::string_view bytes, std::string_view& text) {
+    const Detected found = detect(bytes);
+    std::string_view body = bytes;
+    if (found.encoding == TextEncoding::Utf8) {
+        body.remove_prefix(3);
+        for (char c : body)
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+    } else if (found.encoding != TextEncoding::Latin1) {
+        return false;
+    }
+    if (body.find("\r\n") != std::string_view::npos) return false;
+    text = body;
     return true;
 }
 

@@ -26,6 +26,16 @@ enum class TextEncoding : std::uint32_t {
     Utf16BE = 4,  // mark FE FF
 };
 
+// Reads the whole file as it is on disk; false, with `bytes` untouched, when it cannot be opened or
+// read. On POSIX systems a "\" in the path is taken as a directory separator.
+bool readFileBytes(std::string_view path, std::string& bytes);
+
+// When decode() of a file's bytes (its encoding detected) would give exactly one character per byte,
+// each of the byte's own value, sets `text` to those bytes and answers true: a Latin-1 file, or a
+// UTF-8 one holding only ASCII (its mark left out), in either case without a CR LF line end. A reader
+// can then use the bytes where they lie instead of a widened copy.
+bool decodesByteForByte(std::string_view bytes, std::string_view& text);
+
 struct TextFileBuffer {
     std::u16string text;                         // the decoded content, lines ending in LF
     TextEncoding encoding = TextEncoding::Auto;  // as found on reading, or as to be written

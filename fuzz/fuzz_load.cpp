@@ -1,13 +1,30 @@
 // The whole loader on a set of files taken from the input (see splitFiles: "%%% NAME" lines start
 // include files). Includes are served from the input only, never from disk. Checked: the load
-// answers with an empty error or one worded loader error, and the parser can be reused.
+// answers with an empty error or one worded loader error, the parser can be reused, and loading the
+// main file's bytes as they stand (parseBytes) ends exactly as decoding them first does.
 #include <cstdint>
 #include <string>
 
 #include "config/config_parser.h"
+#include "config/printer.h"
+#include "config/text_file.h"
 #include "fuzz/fuzz_support.h"
 
 using orvane::fuzz::check;
+
+namespace {
+
+// compare() never finds two Undef values equal, so a store holding one is compared by its printed
+// form instead (which leaves Undef entries out), unless it is too deep to print quickly.
+bool sameStore(const orvane::Value& a, const orvane::Value& b) {
+    if (a.kind() == orvane::ValueKind::Undef || b.kind() == orvane::ValueKind::Undef) return a.kind() == b.kind();
+    const orvane::fuzz::StoreShape shape = orvane::fuzz::shapeOf(a);
+    if (!shape.hasUndef) return a.compare(b) == 0;
+    return shape.depth > 200 ||
+           orvane::config::printConfig(a, orvane::Value()) == orvane::config::printConfig(b, orvane::Value());
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return orvane::fuzz::withHeapBudget([&] {
@@ -18,6 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool ok = parser.parseText(orvane::fromUtf8(files.main), orvane::Value(), false);
         if (ok) check(parser.error.empty(), "a load that succeeded left an error");
         else check(orvane::fuzz::looksLikeLoaderError(parser.error), "a failed load without a worded error");
+
+        orvane::config::TextFileBuffer decoded;
+        decoded.decode(files.main);
+        orvane::config::ConfigParser viaText, viaBytes;
+        viaText.reader = viaBytes.reader = &reader;
+        const bool textOk = viaText.parseText(decoded.text, orvane::Value(), false);
+        const bool bytesOk = viaBytes.parseBytes(files.main, orvane::Value(), false);
+        const bool exhausted = viaText.error == u"Internal Error: Out of memory" ||
+                               viaBytes.error == u"Internal Error: Out of memory";
+        check(exhausted || (textOk == bytesOk && viaText.error == viaBytes.error &&
+                            sameStore(viaText.variables, viaBytes.variables)),
+              "the bytes loaded where they lie and their decoded text end differently");
 
         // A second load through the same parser starts clean.
         check(parser.parseText(u"['a'] = 1;", orvane::Value(), false), "a reused parser failed");

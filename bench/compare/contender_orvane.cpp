@@ -8,12 +8,9 @@ namespace orvane::compare {
 
 namespace {
 
-// The one call that turns bytes into our tree; when the loader gains a byte-level entry point,
-// switching to it is a change to this function alone.
+// The one call that turns bytes into our tree: the loader's entry point for a file's content.
 bool loadBytes(const std::string& bytes, config::ConfigParser& parser) {
-    config::TextFileBuffer buffer;
-    buffer.decode(bytes);
-    return parser.parseText(buffer.text, Value(), false);
+    return parser.parseBytes(bytes, Value(), false);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/text_file.h"
 #include "tests/config/loader_support.h"
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -183,6 +184,33 @@ TEST(Loader, LaterScanAndSyntaxFailuresWinOverStatementsAlreadyRun) {
 
 // A read must leave the store's containers where they are: reading b into a shares b's body, and
 // the store's own table is written in place rather than copied.
+// parseBytes scans plain Latin-1 and ASCII bytes where they lie and decodes everything else first;
+// either way it must end exactly as decoding the file and loading the text does.
+TEST(Loader, BytesLoadAsTheirDecodedText) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"ASCII", "['a'] = 'x'; ['b'] = 2;"},
+        {"Latin-1 high bytes in a string", "['a'] = '\xE9t\xE9\xFF';"},
+        {"a high byte where no token may start", "['a'] = 1;\n\xE9"},
+        {"UTF-8 mark then ASCII", "\xEF\xBB\xBF['a'] = 1;"},
+        {"UTF-8 mark then a two-byte character", "\xEF\xBB\xBF['a'] = '\xC3\xA9';"},
+        {"UTF-16LE", std::string("\xFF\xFE[\0'\0a\0'\0]\0=\0" "1\0;\0", 18)},
+        {"CR LF line ends, error on line 2", "['a'] = 1;\r\n['b'] = $;"},
+        {"a lone CR stays a character", "['a'] = 'x\ry';"},
+        {"NUL bytes", std::string("\0\0['a'] = 1;", 12)},
+        {"empty", ""},
+    };
+    for (const auto& row : rows) {
+        config::TextFileBuffer file;
+        file.decode(row.bytes);
+        ConfigParser viaText, viaBytes;
+        const std::string expected = outcome(viaText.parseText(file.text, Value(), false), viaText);
+        EXPECT_EQ(outcome(viaBytes.parseBytes(row.bytes, Value(), false), viaBytes), expected) << row.name;
+    }
+}
+
 TEST(Loader, PathReadSharesInsteadOfCopying) {
     ConfigParser p;
     ASSERT_TRUE(p.parseText(u"['b'] = 1, 2, 3; ['x'] = 0;", Value(), false));
