@@ -2,15 +2,21 @@
 # Photographs the settings dialog and the RCON tab as the Windows module draws them, under Wine on
 # a virtual X display, into docs/settings-dialog.png and docs/rcon-tab.png.
 # Usage: scripts/screenshots.sh [BUILD_DIR]
-# Needs what scripts/test-windows.sh needs, and ImageMagick's import.
+# Installs what scripts/test-windows.sh installs, and ImageMagick for its import.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-win64}
 
 if [ "${ORVANE_SCREENSHOTS_INSIDE:-}" != 1 ]; then
+  bash scripts/deps-windows.sh
+  command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq imagemagick
   bash scripts/build-windows.sh "$build"
   export WINEPREFIX="$PWD/$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1 || true
+  # wineboot returns while a fresh prefix is still being set up; wait for its server to end.
+  if [ ! -d "$WINEPREFIX" ]; then
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+  fi
   # No window manager runs on the virtual display: Wine draws the frames and captions itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   ORVANE_SCREENSHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
