@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the Windows cross build and its Wine tests need, when any is missing.
 set -euo pipefail
-need=(g++-mingw-w64-x86-64 wine64 xvfb xauth)
+need=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth)
 missing=()
 for p in "${need[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
