@@ -189,26 +189,4 @@ TEST(LoadFile, WidePathsNarrowAndParseTextJoinsNamesOnlyWithABaseDirectory) {
     EXPECT_EQ(outcome(q.parseText(u"include('plain.cfg');", Value(), false), q), "{where:w'based'}");
 }
 
-// Answers every path with a file that includes a name one level further down, so no path repeats.
-class EndlessDescent : public FileReader {
-public:
-    bool read(const std::string&, std::u16string& text) override {
-        text = u"include('d\\x.cfg');";
-        return true;
-    }
-};
-
-TEST(LoadFile, IncludeChainsAreBoundedEvenWithoutARepeat) {
-    EndlessDescent reader;
-    ConfigParser p;
-    p.reader = &reader;
-    EXPECT_FALSE(p.loadFile(std::string_view("x.cfg"), Value(), false));
-    const std::string error = narrow(p.error);
-    std::size_t chained = 0;
-    const std::string link = "Include failed (1:8): \n";
-    for (std::size_t at = error.find(link); at != std::string::npos; at = error.find(link, at + 1)) ++chained;
-    EXPECT_EQ(chained, kMaxIncludeDepth) << error;
-    EXPECT_TRUE(error.ends_with("Includes nested too deeply")) << error.substr(error.rfind('\n'));
-}
-
 }  // namespace

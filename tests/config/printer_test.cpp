@@ -57,8 +57,6 @@ TEST(PrinterDefaultLayout, HashesFollowTheirShape) {
          u"s = {\n\t['a'] = true;\n\t['b'] = 1;\n};\n"},
         {"six trues are a block", hash({{"a", t}, {"b", t}, {"c", t}, {"d", t}, {"e", t}, {"f", t}}), u"",
          u"['a'] = true;\n['c'] = true;\n['e'] = true;\n['b'] = true;\n['d'] = true;\n['f'] = true;\n"},
-        {"named block at depth 2", hash({{"a", I(1)}, {"b", N("x")}}), u"h",
-         u"\t\th = {\n\t\t\t['a'] = 1;\n\t\t\t['b'] = 'x';\n\t\t};\n", Value(), 2},
         {"nested blocks indent one tab per level",
          hash({{"a", hash({{"x", I(1)}, {"y", hash({{"p", I(2)}, {"q", I(3)}})}})}, {"b", I(4)}}), u"",
          u"['a'] = {\n\t['x'] = 1;\n\t['y'] = {\n\t\t['p'] = 2;\n\t\t['q'] = 3;\n\t};\n};\n['b'] = 4;\n"},
@@ -84,21 +82,15 @@ TEST(PrinterDefaultLayout, VectorsAndScalars) {
          u"v = vector(1, 'a', true, undef, 0.5);\n"},
         {"six Integers are a block", six, u"v",
          u"v = {\n\t[0] = 1;\n\t[1] = 2;\n\t[2] = 3;\n\t[3] = 4;\n\t[4] = 5;\n\t[5] = 6;\n};\n"},
-        {"six Integers at the top level", six, u"", u"[0] = 1;\n[1] = 2;\n[2] = 3;\n[3] = 4;\n[4] = 5;\n[5] = 6;\n"},
         {"a container element makes a block", vec({I(1), vec({I(2)})}), u"v",
          u"\tv = {\n\t\t[0] = 1;\n\t\t[1] = vector(2);\n\t};\n", Value(), 1},
         {"one Hash of one entry is a path", vec({hash({{"k", N("value")}})}), u"name", u"name[0]['k'] = 'value';\n"},
         {"one Hash of two entries is a block behind a path", vec({hash({{"a", I(1)}, {"b", I(2)}})}), u"name",
          u"name[0] = {\n\t['a'] = 1;\n\t['b'] = 2;\n};\n"},
         {"one Vector is a path to an inline Vector", vec({vec({I(1), I(2)})}), u"v", u"v[0] = vector(1, 2);\n"},
-        {"smallest Integer", I(INT32_MIN), u"x", u"x = -2147483648;\n"},
         {"Float without fraction prints as an Integer", F(2.0), u"x", u"x = 2;\n"},
-        {"Float uses %g", F(1e20), u"x", u"x = 1e+20;\n"},
-        {"Booleans bare", vec({B(true), B(false)}), u"", u"vector(true, false)"},
-        {"Undef named", Value(), u"x", u"\t\t\tx = undef;\n", Value(), 3},
         {"Undef bare", Value(), u"", u"undef"},
         {"Pointer is invalid", pointer, u"x", u"x = Invalid;\n"},
-        {"narrow bytes widen as Latin-1", N("\xe9"), u"x", u"x = '\u00e9';\n"},
         {"escapes inside double quotes", N("a\"b\\c\nd\re\tf\x01g"), u"x", u"x = \"a\\\"b\\\\c\\nd\\re\\tf\\x01g\";\n"},
     });
 }
@@ -114,7 +106,6 @@ TEST(PrinterOptions, HashDisplayTypes) {
          u"\ts['a'] = 1;\n\ts['b'] = undef;\n\ts['c'] = 'x';\n", display(I(1)), 1},
         {"2 lists keys only", mixed, u"s", u"s = set('a', 'b', 'c');\n", display(I(2))},
         {"2 on an empty Hash", hash({}), u"s", u"s = set();\n", display(I(2))},
-        {"3 is automatic", trues, u"s", u"s = set('a', 'b', 'c');\n", display(I(3))},
         {"-1 is automatic", hash({{"k", I(1)}}), u"s", u"s['k'] = 1;\n", display(I(-1))},
         {"read with toInteger", hash({{"a", I(1)}, {"b", I(2)}}), u"s", u"s['a'] = 1;\ns['b'] = 2;\n", display(N("1"))},
         {"ShowUndef writes undef", mixed, u"",
@@ -151,23 +142,19 @@ TEST(PrinterOptions, HashOrderAndSort) {
          desc("Hash", {{"Order", vec({N("b"), N("c")})}, {"ShowUndef", B(true)}})},
         {"set layout skips gaps", abc, u"s",
          u"s = set('b', 'a', 'c');\n", desc("Hash", {{"Order", vec({N("b"), I(1), N("a")})}, {"DisplayType", I(2)}})},
-        {"path layout writes gaps as blank lines", abc,
-         u"h", u"h['b'] = 2;\n\nh['a'] = 1;\nh['c'] = 3;\n",
+        {"path layout writes gaps as blank lines", abc, u"h", u"h['b'] = 2;\n\nh['a'] = 1;\nh['c'] = 3;\n",
          desc("Hash", {{"Order", vec({N("b"), I(1), N("a")})}, {"DisplayType", I(1)}})},
         {"Order wins over Sort", abc, u"",
          u"['c'] = 3;\n['a'] = 1;\n['b'] = 2;\n", desc("Hash", {{"Order", vec({N("c")})}, {"Sort", B(true)}})},
-        {"Sort, even when false", eight,
-         u"",
+        {"Sort, even when false", eight, u"",
          u"['K7'] = 7;\n['a8'] = 8;\n['k1'] = 1;\n['k2'] = 2;\n['k3'] = 3;\n['k4'] = 4;\n['k5'] = 5;\n['k6'] = 6;\n",
          desc("Hash", {{"Sort", B(false)}})},
-        {"SortNoCase", eight,
-         u"",
+        {"SortNoCase", eight, u"",
          u"['a8'] = 8;\n['k1'] = 1;\n['k2'] = 2;\n['k3'] = 3;\n['k4'] = 4;\n['k5'] = 5;\n['k6'] = 6;\n['K7'] = 7;\n",
          desc("Hash", {{"Sort", I(0)}, {"SortNoCase", B(true)}})},
         {"SortNoCase alone does not sort", eight, u"", tableOrder, desc("Hash", {{"SortNoCase", B(true)}})},
         {"Undef Sort does not sort", eight, u"", tableOrder, desc("Hash", {{"Sort", Value()}})},
-        {"sorted set", eight,
-         u"s", u"s = set('a8', 'k1', 'k2', 'k3', 'k4', 'k5', 'k6', 'K7');\n",
+        {"sorted set", eight, u"s", u"s = set('a8', 'k1', 'k2', 'k3', 'k4', 'k5', 'k6', 'K7');\n",
          desc("Hash", {{"Sort", B(true)}, {"SortNoCase", B(true)}, {"DisplayType", I(2)}})},
     });
 }
@@ -186,7 +173,6 @@ TEST(PrinterOptions, HashSeparatorsAndEntryDescriptions) {
         {"Data for the others, an empty SingleData entry counts", abc,
          u"", u"['a'] = 'x';\n['b'] = \"y\";\n['c'] = \"z\";\n",
          desc("Hash", {{"SingleData", hash({{"a", hash({})}, {"b", Value()}})}, {"Data", doubleQuoted()}})},
-        {"DoubleQuote on a bare string", N("abc"), u"", u"\"abc\"", doubleQuoted()},
         {"DoubleQuote does not touch keys", hash({{"k", I(1)}, {"j", I(2)}}), u"",
          u"['j'] = 2;\n['k'] = 1;\n", doubleQuoted()},
     });
@@ -289,11 +275,9 @@ TEST(PrinterHashEntry, SeparatorsFollowTheFirstFlag) {
 
 TEST(PrinterData, IsNeverChanged) {
     const Value data = hash({{"a", I(1)}, {"b", vec({I(2), I(3)})}, {"c", N("x")}});
-    const Value copy = data;
     const std::string before = dump(data);
     printConfig(data, desc("Hash", {{"Order", vec({N("c"), N("b")})}, {"Sort", B(true)}}));
     EXPECT_EQ(dump(data), before);
-    EXPECT_EQ(dump(copy), before);
 }
 
 // --- deep values: a chain of one-member containers prints as one long path ---

@@ -113,8 +113,6 @@ struct Row {
 TEST(BuildTree, ShapesFollowPrecedenceGroupingAndJoining) {
     const Row rows[] = {
         {"no tokens leave the root empty", "", "Empty"},
-        {"product binds tighter than sum", "1 + 2 * 3", "+[1, *[2, 3]]"},
-        {"equal precedence groups from the left", "a - b + c", "+[-[a, b], c]"},
         {"each new kind of a level wraps", "a < b <= c > d", ">[<=[<[a, b], c], d]"},
         {"a repeated operator is one n-ary node", "a = b = c", "=[a, b, c]"},
         {"another assignment wraps the chain", "a = b += c", "+=[=[a, b], c]"},

@@ -54,24 +54,13 @@ TEST(HostileSize, TenMegabyteLines) {
 }
 
 TEST(HostileEncoding, BrokenBytesDecodeAndLoad) {
-    struct Row {
-        const char* name;
-        config::TextEncoding encoding;
-        std::string bytes;
-        std::u16string text;  // expected after decoding
-    };
+    struct Row { const char* name; config::TextEncoding encoding; std::string bytes; std::u16string text; };
     using config::TextEncoding;
     const Row rows[] = {
         {"utf8 stray continuation and cut sequences are skipped", TextEncoding::Utf8,
          "['a'] = '\x80x\xC3\xE2\x82y\xF0\x9F';", u"['a'] = 'xy';"},
-        {"utf8 lead byte with a bad continuation is skipped alone", TextEncoding::Utf8,
-         "['a'] = '\xC3(';", u"['a'] = '(';"},
-        {"utf8 above the 16-bit range becomes ?", TextEncoding::Utf8,
-         "['a'] = '\xF0\x9F\x98\x80';", u"['a'] = '?';"},
         {"invalid utf8 without a mark is read as Latin-1", TextEncoding::Auto,
          "['a'] = '\xC3(\xFF';", u"['a'] = '\u00C3(\u00FF';"},
-        {"odd utf16le drops its last byte", TextEncoding::Auto,
-         std::string("\xFF\xFE'\0a\0'\0;", 9), u"'a'"},
         {"odd utf16be drops its last byte", TextEncoding::Auto,
          std::string("\xFE\xFF\0'\0a\0'\0", 9), u"'a'"},
         {"a lone mark is empty text", TextEncoding::Auto, "\xEF\xBB\xBF", u""},
@@ -99,19 +88,11 @@ TEST(HostileEncoding, UnpairedSurrogatesAndNonCharactersInStrings) {
 TEST(HostileNul, NulBytesEverywhere) {
     using namespace std::string_literals;
     const std::u16string nul(1, u'\0');
-    struct Row {
-        const char* name;
-        std::u16string text;
-        std::string error;  // empty: loads
-        std::u16string value;  // of ['s'] when it loads
-    };
+    struct Row { const char* name; std::u16string text; std::string error; std::u16string value; };
     const Row rows[] = {
-        {"nul between statements", u"['s'] = 1;" + nul, "Scanning Error (1:11): Invalid character 0x00", u""},
         {"nul inside a quoted block is kept", u"['s'] = q{a" + nul + u"b};", "", u"a" + nul + u"b"},
         {"nul as a quoted block's delimiter", u"['s'] = q" + nul + u"ab" + nul + u";", "", u"ab"},
         {"escaped nul", u"['s'] = \"a\\0b\\x00\";", "", u"a" + nul + u"b" + nul},
-        {"nul in a raw string", u"['s'] = '" + nul + u"';",
-         "Scanning Error (1:10): String1: Invalid character 0x00 '\0'"s, u""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -163,17 +144,9 @@ std::int32_t wrapped(std::string_view digits, unsigned base) {
 
 TEST(HostileNumbers, LiteralsFarPastThirtyTwoBitsWrap) {
     const std::string longDecimal = std::string(100'000, '9');
-    struct Row {
-        const char* name;
-        std::string literal;
-        std::int32_t value;
-    };
+    struct Row { const char* name; std::string literal; std::int32_t value; };
     const Row rows[] = {
-        {"2^32 is 0", "4294967296", 0},
-        {"2^32 + 1 is 1", "4294967297", 1},
-        {"26 nines", "99999999999999999999999999", wrapped("99999999999999999999999999", 10)},
         {"100000 nines", longDecimal, wrapped(longDecimal, 10)},
-        {"18 hex digits", "0xFFFFFFFFFFFFFFFFFF", -1},
         {"hex past 2^32 keeps the low bits", "0x123456789ABCDEF0", wrapped("9ABCDEF0", 16)},
         {"100 binary ones", "0b" + std::string(100, '1'), -1},
         {"negated 2^31 + 1", "-2147483649", 2147483647},

@@ -17,12 +17,8 @@ namespace {
 
 using namespace orvane;
 
-struct Example {
-    int line = 0;           // of the ```cfg fence, for the failure message
-    std::string source;
-    std::string expectKind; // "out" or "err"
-    std::string expected;
-};
+// line: of the ```cfg fence, for the failure message; expectKind: "out" or "err".
+struct Example { int line = 0; std::string source, expectKind, expected; };
 
 std::vector<Example> examplesOf(const std::string& path) {
     std::ifstream in(path);

@@ -134,25 +134,14 @@ TEST(HashOrder, OrderAppearsOnlyWhenWalkedAndIsTheSameEveryWay) {
     EXPECT_EQ(iterationOrder(detached), order);
 }
 
-TEST(HashOrder, NarrowAndWideKeysShareAnEntry) {
-    Value h;
-    h.entry(N("name")) = I(1);
-    h.entry(W(u"name")) = I(2);
-    h.entry(W(u"wide")) = I(3);
-    h.entry(N("wide")) = I(4);
-    EXPECT_EQ(dump(h), "{name:i2,wide:i4}");
-    EXPECT_EQ(h.firstKey().kind(), ValueKind::NarrowString) << "the first insertion's key is kept";
-
-    // Beyond ASCII the forms differ: a byte counts as signed, so 0xE9 and U+00E9 are two keys.
-    h.entry(N("\xE9")) = I(5);
+// Narrow and wide ASCII keys share an entry (see the container tests); beyond ASCII a byte counts
+// as signed, so 0xE9 and U+00E9 are two keys.
+TEST(HashOrder, BytesAndUnitsAboveAsciiAreDifferentKeys) {
+    Value h = hash({{"\xE9", I(5)}});
     h.entry(W(u"\u00E9")) = I(6);
-    EXPECT_EQ(h.size(), 4u);
+    EXPECT_EQ(h.size(), 2u);
     EXPECT_EQ(h.eraseKey(u"\u00E9"), 1u);
-    EXPECT_EQ(dump(h.find(N("\xE9"))), "i5");
-
-    Value keyed;
-    for (const Value& key : {I(12), Value(), B(true), F(0.5)}) keyed.entry(key) = I(0);
-    EXPECT_EQ(iterationOrder(keyed), "0.5,12,true,undef,") << "non-string keys become their text";
+    EXPECT_EQ(dump(h), "{\xE9:i5}");
 }
 
 }  // namespace
