@@ -7,10 +7,17 @@
 //
 // One path buffer serves the whole walk: a container's frame remembers the length of its own path,
 // and each member cuts the buffer back to it and appends its own "[i]" or "['key']" part.
+//
+// A container shared by several places (['a'] = ['b'] = { ... }) is walked once per description:
+// a store of nested shared blocks is a few lines of text but exponentially many places, and a
+// second walk could only repeat the first one's success (any failure ends the whole walk, and no
+// Value contains itself, so the first walk has ended before the second meeting).
 #include "config/validator.h"
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "value/text.h"
@@ -108,7 +115,7 @@ private:
                 return fail(u"Semantic Error: Vector %ls must have a maximum of %d elements", path_,
                             node.vectorMaxSize);
             }
-            if (size > 0) stack_.push_back({v, &node, path_.size(), 0, Value(), Value()});
+            if (size > 0 && firstMeeting(v, node)) stack_.push_back({v, &node, path_.size(), 0, Value(), Value()});
         } else if (v.kind() == ValueKind::Hash) {
             if (node.hasMustExists) {
                 for (const std::u16string& key : node.mustExists) {
@@ -128,7 +135,7 @@ private:
                 return fail(u"Semantic Error: Hash %ls must have a maximum of %d elements", path_,
                             node.hashMaxSize);
             }
-            if (size > 0) {
+            if (size > 0 && firstMeeting(v, node)) {
                 Frame& f = stack_.emplace_back(Frame{v, &node, path_.size(), 0, Value(), Value()});
                 f.key = f.container.firstKey(&f.value);
             }
@@ -182,8 +189,20 @@ private:
     }
 
     std::u16string& error_;
+    bool firstMeeting(const Value& container, const MetaNode& node) {
+        return walked_.insert({container.identity(), &node}).second;
+    }
+
+    struct PairHash {
+        std::size_t operator()(const std::pair<const void*, const MetaNode*>& p) const noexcept {
+            return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
+        }
+    };
+
     std::u16string path_;       // path of the value being checked
     std::vector<Frame> stack_;  // containers whose members are being walked, outermost first
+    // Containers walked (or being walked) against a description.
+    std::unordered_set<std::pair<const void*, const MetaNode*>, PairHash> walked_;
 };
 
 }  // namespace

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!first.parseText(orvane::fromUtf8(files.main), orvane::Value(), false)) return 0;
 
         const orvane::fuzz::StoreShape shape = orvane::fuzz::shapeOf(first.variables);
-        if (shape.hasFloat || shape.hasPointer || shape.hasUndef || shape.depth > kMaxDepth) return 0;
+        if (shape.tooLarge || shape.hasFloat || shape.hasPointer || shape.hasUndef || shape.depth > kMaxDepth)
+            return 0;
 
         const std::u16string printed = orvane::config::printConfig(first.variables, orvane::Value());
         orvane::config::ConfigParser second;

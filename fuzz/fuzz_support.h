@@ -128,7 +128,12 @@ struct StoreShape {
     bool hasUndef = false;     // an Undef anywhere, the store itself included
     std::uint32_t depth = 0;   // container levels; a scalar store has depth 0
     std::uint64_t values = 0;  // every value visited
+    // The walk gave up: parts shared by several places (['a'] = ['b'] = {...}) can make a short
+    // store stand for more places than any walk, print or compare can visit.
+    bool tooLarge = false;
 };
+
+inline constexpr std::uint64_t kMostPlaces = std::uint64_t{1} << 20;
 
 inline StoreShape shapeOf(const Value& store) {
     StoreShape shape;
@@ -136,7 +141,10 @@ inline StoreShape shapeOf(const Value& store) {
     while (!pending.empty()) {
         auto [v, depth] = std::move(pending.back());
         pending.pop_back();
-        ++shape.values;
+        if (++shape.values > kMostPlaces) {
+            shape.tooLarge = true;
+            break;
+        }
         switch (v.kind()) {
             case ValueKind::Undef: shape.hasUndef = true; break;
             case ValueKind::Float: shape.hasFloat = true; break;

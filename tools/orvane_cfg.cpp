@@ -2,9 +2,12 @@
 //
 // Output contract: results go to stdout, errors to stderr followed by one "\n"; 16-bit text leaves as
 // UTF-8, each code unit encoded on its own. Exit codes: 0 success, 1 the input failed, 2 bad usage.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "config/config_parser.h"
@@ -88,6 +91,56 @@ bool loadDescription(const std::string& path, Value& out, std::u16string& error)
     return true;
 }
 
+// How many values printing `store` writes: a part shared by several places (['a'] = ['b'] = {...})
+// is written once per place, so a short file can stand for more text than any memory holds. Each
+// shared part is counted once and its count reused; counting stops at `cap`.
+std::uint64_t placesToPrint(const Value& store, std::uint64_t cap) {
+    struct Frame {
+        Value container;
+        Value key;              // Hash: the member to count next; Undef at the end
+        std::uint32_t index;    // Vector: the member to count next
+        std::uint64_t sum;      // places counted so far, the container itself included
+    };
+    std::unordered_map<const void*, std::uint64_t> counted;
+    std::vector<Frame> stack;
+    std::uint64_t last = 0;  // the count of the member just finished
+    auto enter = [&](const Value& v) {
+        const auto known = counted.find(v.identity());
+        if (known != counted.end()) {
+            last = known->second;
+        } else if (v.kind() == ValueKind::Hash || v.kind() == ValueKind::Vector) {
+            stack.push_back({v, v.kind() == ValueKind::Hash ? v.firstKey() : Value(), 0, 1});
+            last = 0;
+        } else {
+            last = 1;
+        }
+    };
+    enter(store);
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        f.sum = std::min(cap, f.sum + last);
+        last = 0;
+        Value member;
+        if (f.container.kind() == ValueKind::Vector && f.index < f.container.size()) {
+            member = f.container.at(f.index++);
+        } else if (f.container.kind() == ValueKind::Hash && f.key.kind() != ValueKind::Undef) {
+            member = f.container.find(f.key);
+            f.key = f.container.nextKey(f.key);
+        } else {
+            last = f.sum;
+            counted.emplace(f.container.identity(), f.sum);
+            stack.pop_back();
+            continue;
+        }
+        if (f.sum >= cap) continue;  // enough: the rest need not be looked at
+        enter(member);
+    }
+    return last;
+}
+
+// Printing writes one value in a few dozen characters at least: past this many, give up in words.
+constexpr std::uint64_t kMostPrintedValues = std::uint64_t{1} << 26;
+
 struct LoadOptions {
     std::string file;
     std::string display;  // empty: none
@@ -101,7 +154,14 @@ int loadCommand(const LoadOptions& options, bool print) {
     if (!options.meta.empty() && !loadDescription(options.meta, metaModel, error)) return fail(error);
     ConfigParser parser;
     if (!parser.loadFile(std::string_view(options.file), metaModel, false)) return fail(parser.error);
-    if (print) write(stdout, printConfig(parser.variables, description));
+    if (print) {
+        if (placesToPrint(parser.variables, kMostPrintedValues) >= kMostPrintedValues) {
+            return fail(widen(options.file) +
+                        u": the store shares its parts so widely that printing it would write more than " +
+                        widen(std::to_string(kMostPrintedValues)) + u" values");
+        }
+        write(stdout, printConfig(parser.variables, description));
+    }
     return 0;
 }
 

@@ -96,6 +96,9 @@ public:
     bool isBoolean() const noexcept { return kind() == ValueKind::Boolean; }
     bool isVector() const noexcept { return kind() == ValueKind::Vector; }
     const void* pointer() const noexcept;  // the address of a Pointer, else null
+    // The data this handle shares, null for Undef: two handles have the same identity exactly when
+    // they share their data, so a walk can tell a part it has met before from one merely equal.
+    const void* identity() const noexcept { return body_; }
 
     std::int32_t toInteger() const;   // strings: decimal parse; Float: truncated (out of range: INT32_MIN)
     double toFloat() const;           // strings: parseFloat of the narrow text
