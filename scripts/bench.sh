@@ -6,18 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 bash scripts/deps.sh
-need=(pkg-config libconfig++-dev libyaml-cpp-dev libtomlplusplus-dev nlohmann-json3-dev rapidjson-dev gnuplot-nox)
-missing=()
-for p in "${need[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
-fi
+bash scripts/install-missing.sh pkg-config libconfig++-dev libyaml-cpp-dev libtomlplusplus-dev \
+  nlohmann-json3-dev rapidjson-dev gnuplot-nox
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_COMPARE=ON >/dev/null
 cmake --build build-release --target compare_bench
 status=0

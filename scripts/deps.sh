@@ -1,15 +1,5 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-need=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
-missing=()
-for p in "${need[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
-fi
+bash "$(dirname "$0")/install-missing.sh" cmake ninja-build g++ googletest libgtest-dev libgmock-dev \
+  libbenchmark-dev clang libclang-rt-14-dev

@@ -9,7 +9,7 @@ build=${1:-build-win64}
 
 if [ "${ORVANE_SCREENSHOTS_INSIDE:-}" != 1 ]; then
   bash scripts/deps-windows.sh
-  command -v import >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq imagemagick
+  bash scripts/install-missing.sh imagemagick
   bash scripts/build-windows.sh "$build"
   export WINEPREFIX="$PWD/$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # wineboot returns while a fresh prefix is still being set up; wait for its server to end.
