@@ -84,7 +84,6 @@ private:
         std::size_t pathLength;  // length of the container's own path in path_
         std::uint32_t index;     // Vector: next index
         Value key;               // Hash: next key, Undef at the end
-        Value value;             // Hash: the value under `key`
     };
 
     template <class... Args>
@@ -115,7 +114,7 @@ private:
                 return fail(u"Semantic Error: Vector %ls must have a maximum of %d elements", path_,
                             node.vectorMaxSize);
             }
-            if (size > 0 && firstMeeting(v, node)) stack_.push_back({v, &node, path_.size(), 0, Value(), Value()});
+            if (size > 0 && firstMeeting(v, node)) stack_.push_back({v, &node, path_.size(), 0, Value()});
         } else if (v.kind() == ValueKind::Hash) {
             if (node.hasMustExists) {
                 for (const std::u16string& key : node.mustExists) {
@@ -136,8 +135,8 @@ private:
                             node.hashMaxSize);
             }
             if (size > 0 && firstMeeting(v, node)) {
-                Frame& f = stack_.emplace_back(Frame{v, &node, path_.size(), 0, Value(), Value()});
-                f.key = f.container.firstKey(&f.value);
+                Frame& f = stack_.emplace_back(Frame{v, &node, path_.size(), 0, Value()});
+                f.key = f.container.firstKey();
             }
         }
         return true;
@@ -148,7 +147,9 @@ private:
             Frame& f = stack_.back();
             const MetaNode& node = *f.node;
             path_.resize(f.pathLength);
-            Value member;
+            // Members are looked at where they are stored, not copied, so that isShared() tells
+            // whether another place holds the same data.
+            const Value* member = nullptr;
             const MetaNode* rules = nullptr;
             if (f.container.kind() == ValueKind::Vector) {
                 if (f.index >= f.container.size()) {
@@ -156,7 +157,7 @@ private:
                     continue;
                 }
                 const std::uint32_t index = f.index++;
-                member = f.container.at(index);
+                member = &f.container.at(index);
                 const auto single = node.vectorSingleData.find(static_cast<std::int32_t>(index));
                 rules = single != node.vectorSingleData.end() ? single->second : node.vectorData;
                 if (!rules) {
@@ -170,8 +171,8 @@ private:
                     continue;
                 }
                 const std::u16string keyText = f.key.toWideString();
-                member = std::move(f.value);
-                f.key = f.container.nextKey(f.key, &f.value);
+                member = &f.container.find(f.key);
+                f.key = f.container.nextKey(f.key);
                 if (node.hasMayExists && !node.mayExists.contains(keyText)) {
                     return fail(u"Semantic Error: Invalid key '%ls' in hash %ls", keyText, path_);
                 }
@@ -183,14 +184,15 @@ private:
                 path_ += u"']";
             }
             // `f` may move once enter() pushes a frame; it is not used past this point.
-            if (!enter(member, *rules)) return false;
+            if (!enter(*member, *rules)) return false;
         }
         return true;
     }
 
     std::u16string& error_;
+    // Only data held in more than one place can be met twice; the rest needs no record.
     bool firstMeeting(const Value& container, const MetaNode& node) {
-        return walked_.insert({container.identity(), &node}).second;
+        return !container.isShared() || walked_.insert({container.identity(), &node}).second;
     }
 
     struct PairHash {

@@ -99,6 +99,8 @@ public:
     // The data this handle shares, null for Undef: two handles have the same identity exactly when
     // they share their data, so a walk can tell a part it has met before from one merely equal.
     const void* identity() const noexcept { return body_; }
+    // Whether another handle holds the same data; a walk meets only such data more than once.
+    bool isShared() const noexcept { return body_ && body_->refs > 1; }
 
     std::int32_t toInteger() const;   // strings: decimal parse; Float: truncated (out of range: INT32_MIN)
     double toFloat() const;           // strings: parseFloat of the narrow text
