@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/evaluator.h"
+#include "config/literal_loader.h"
 #include "config/node.h"
 #include "config/scanner.h"
 #include "config/text_file.h"
@@ -55,7 +56,8 @@ namespace detail {
 // Keeping the store costs nothing when it is Undef, or shared already (an included file works on a
 // copy of the includer's scope). A store of its own with content would be copied on the first
 // write, which a caller holding slots into it would notice: such a text is run the plain way, after
-// the whole tree is built.
+// the whole tree is built. The same kept store lets a text of plain data try the literal loader
+// first and come back here, store restored, when it turns out to be more than that.
 class StatementStream final : public TokenSink {
 public:
     StatementStream(ConfigParser& parser, Value& store, std::uint32_t depth, bool storeIsShared)
@@ -65,6 +67,7 @@ public:
 
     template <class Text>
     bool load(Text text) {
+        if (streaming_ && loadPlainData(text)) return true;
         std::vector<Token> tokens;
         if (!scanText(scanError_, tokens, text, this)) return failAndRestore(scanError_);
         take(tokens);
@@ -93,6 +96,19 @@ public:
     }
 
 private:
+    // Most texts are plain data, which the literal loader reads at a fraction of the cost. When it
+    // gives up, the store goes back to where it was and the text takes the general way.
+    template <class Text>
+    bool loadPlainData(Text text) {
+        try {
+            if (loadLiterals(parser_, text, store_, depth_)) return true;
+        } catch (const std::bad_alloc&) {
+            // the general way meets the same shortage and reports it in its own words
+        }
+        store_ = before_;
+        return false;
+    }
+
     // Every child of a top-level ";" but the last is a finished statement: no later token reaches it.
     void runFinished() {
         const Node& root = tree_.root();

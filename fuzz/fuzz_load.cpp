@@ -1,13 +1,18 @@
 // The whole loader on a set of files taken from the input (see splitFiles: "%%% NAME" lines start
 // include files). Includes are served from the input only, never from disk. Checked: the load
 // answers with an empty error or one worded loader error, the parser can be reused, and loading the
-// main file's bytes as they stand (parseBytes) ends exactly as decoding them first does.
+// main file's bytes as they stand (parseBytes) ends exactly as decoding them first does, and the
+// literal loader takes only texts that the general stages load, into the same store.
 #include <cstdint>
 #include <string>
 
 #include "config/config_parser.h"
+#include "config/evaluator.h"
+#include "config/literal_loader.h"
 #include "config/printer.h"
+#include "config/scanner.h"
 #include "config/text_file.h"
+#include "config/tree_builder.h"
 #include "fuzz/fuzz_support.h"
 
 using orvane::fuzz::check;
@@ -25,6 +30,21 @@ bool sameStore(const orvane::Value& a, const orvane::Value& b) {
            orvane::config::printConfig(a, orvane::Value()) == orvane::config::printConfig(b, orvane::Value());
 }
 
+// The short way against the general stages run in their plain order.
+void checkLiteralLoader(const std::u16string& text) {
+    orvane::config::ConfigParser parser;
+    orvane::Value literal;
+    if (!orvane::config::detail::loadLiterals(parser, text, literal, 0)) return;
+    std::u16string error;
+    std::vector<orvane::config::Token> tokens;
+    orvane::config::Tree tree;
+    orvane::Value store;
+    const bool ok = orvane::config::scanText(error, tokens, text) && orvane::config::buildTree(error, tokens, tree) &&
+                    orvane::config::detail::runStatements(parser, tree.root(), store, 0);
+    check(ok, "the literal loader took a text the general stages refuse");
+    check(sameStore(literal, store), "the literal loader and the general stages built different stores");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         orvane::config::TextFileBuffer decoded;
         decoded.decode(files.main);
+        checkLiteralLoader(decoded.text);
         orvane::config::ConfigParser viaText, viaBytes;
         viaText.reader = viaBytes.reader = &reader;
         const bool textOk = viaText.parseText(decoded.text, orvane::Value(), false);
