@@ -56,6 +56,42 @@ void BM_HashLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_HashLookup)->Unit(benchmark::kMillisecond);
 
+// Keys that differ only in trailing digits: the language's hash gives "key0".."key999999" only
+// ~40,000 distinct values, some 25 keys to each.
+std::vector<Value> makeCollidingKeys(int n) {
+    std::vector<Value> keys;
+    keys.reserve(n);
+    for (int i = 0; i < n; ++i) keys.emplace_back(std::string_view("key" + std::to_string(i)));
+    return keys;
+}
+
+void BM_HashInsertColliding(benchmark::State& state) {
+    const std::vector<Value> keys = makeCollidingKeys(kKeys);
+    for (auto _ : state) {
+        Value h;
+        for (const Value& k : keys) h.entry(k).setInteger(1);
+        benchmark::DoNotOptimize(h.size());
+        state.PauseTiming();
+        h = Value();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kKeys);
+}
+BENCHMARK(BM_HashInsertColliding)->Unit(benchmark::kMillisecond);
+
+void BM_HashLookupColliding(benchmark::State& state) {
+    const std::vector<Value> keys = makeCollidingKeys(kKeys);
+    Value h;
+    for (const Value& k : keys) h.entry(k).setInteger(1);
+    for (auto _ : state) {
+        std::int64_t sum = 0;
+        for (const Value& k : keys) sum += h.find(k).toInteger();
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kKeys);
+}
+BENCHMARK(BM_HashLookupColliding)->Unit(benchmark::kMillisecond);
+
 void BM_VectorAppendIntegers(benchmark::State& state) {
     for (auto _ : state) {
         Value v;

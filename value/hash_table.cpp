@@ -1,8 +1,11 @@
 // Linear-hashing table of a Hash Value and the key text order; the invariants are in hash_table.h.
 #include "value/hash_table.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace orvane::detail {
 namespace {
@@ -85,13 +88,54 @@ std::uint32_t hashText(KeyText t) noexcept {
     return h;
 }
 
+namespace {
+
+constexpr std::uint64_t kOdd1 = 0x9E3779B97F4A7C15u;
+constexpr std::uint64_t kOdd2 = 0xC2B2AE3D27D4EB4Fu;
+
+// Each step is a bijection of the word for a given state, so keys of one length that fit in a word
+// never collide before the final mix, which is a bijection too.
+std::uint64_t mixWord(std::uint64_t h, std::uint64_t word) { return std::rotl(h ^ (word * kOdd2), 31) * kOdd1; }
+
+// Four 16-bit units to a word: a narrow key feeds the very words its wide twin does.
+template <class C, class Unit>
+std::uint64_t hashUnits(const C* p, std::size_t n, Unit unit) {
+    std::uint64_t h = std::uint64_t{n} * kOdd1;
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        h = mixWord(h, std::uint64_t{unit(p[i])} | std::uint64_t{unit(p[i + 1])} << 16 |
+                           std::uint64_t{unit(p[i + 2])} << 32 | std::uint64_t{unit(p[i + 3])} << 48);
+    }
+    if (i < n) {
+        std::uint64_t word = 0;
+        for (unsigned shift = 0; i < n; ++i, shift += 16) word |= std::uint64_t{unit(p[i])} << shift;
+        h = mixWord(h, word);
+    }
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDu;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53u;
+    return h ^ (h >> 33);
+}
+
+}  // namespace
+
+std::uint64_t keyHash(KeyText t) noexcept {
+    if (t.wide) return hashUnits(static_cast<const char16_t*>(t.data), t.length, [](char16_t c) { return c; });
+    return hashUnits(static_cast<const char*>(t.data), t.length, narrowUnit);
+}
+
 HashTable::HashTable(const HashTable& other)
     : heads_(other.heads_),
       used_(other.used_),
       count_(other.count_),
       freeHead_(other.freeHead_),
-      mask_(other.mask_),
-      sorted_(other.sorted_) {
+      sorted_(other.sorted_),
+      indexBits_(other.indexBits_) {
+    if (other.index_) {  // entries keep their indices in the copy, so the slots carry over as they are
+        index_ = std::make_unique_for_overwrite<Slot[]>(other.indexSlots());
+        std::copy_n(other.index_.get(), other.indexSlots(), index_.get());
+    }
     chunks_.reserve(other.chunks_.size());
     for (std::size_t k = 0; k < other.chunks_.size(); ++k) {
         const std::uint32_t n = kFirstChunk << k;
@@ -102,12 +146,52 @@ HashTable::HashTable(const HashTable& other)
 }
 
 std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
-    std::uint32_t b = hash & mask_;
-    if (b >= heads_.size()) b -= (mask_ + 1) / 2;
+    const std::uint32_t m = mask();
+    std::uint32_t b = hash & m;
+    if (b >= heads_.size()) b -= (m + 1) / 2;
     return b;
 }
 
-std::uint32_t HashTable::find(KeyText key, std::uint32_t hash) const noexcept {
+// The tags screen out the other keys of a probe run without touching their entries, which lie
+// anywhere in memory; a key is the same when its hashCode and its text are, as without an index.
+std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept {
+    const std::uint32_t last = indexSlots() - 1;
+    for (std::uint32_t s = homeSlot(tag);; s = (s + 1) & last) {
+        const Slot& slot = index_[s];
+        if (slot.entry == kNone) return kNone;
+        if (slot.tag != tag) continue;
+        const Entry& e = at(slot.entry);
+        if (e.hash == hash && equalText(textOf(e.key), key)) return s;
+    }
+}
+
+void HashTable::placeInIndex(std::uint32_t entry, std::uint32_t tag) noexcept {
+    const std::uint32_t last = indexSlots() - 1;
+    std::uint32_t s = homeSlot(tag);
+    while (index_[s].entry != kNone) s = (s + 1) & last;
+    index_[s] = {entry, tag};
+}
+
+// Backward-shift deletion: every later entry of the probe run whose path from its home slot passes
+// the hole moves into it, so a probe that stops at the first empty slot still finds everything.
+void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
+    const std::uint32_t last = indexSlots() - 1;
+    std::uint32_t hole = slot;
+    for (std::uint32_t s = (slot + 1) & last; index_[s].entry != kNone; s = (s + 1) & last) {
+        const std::uint32_t home = homeSlot(index_[s].tag);
+        if (((s - home) & last) >= ((s - hole) & last)) {
+            index_[hole] = index_[s];
+            hole = s;
+        }
+    }
+    index_[hole].entry = kNone;
+}
+
+std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept {
+    if (index_) {
+        const std::uint32_t s = slotOf(key, hash, tag);
+        return s == kNone ? kNone : index_[s].entry;
+    }
     for (std::uint32_t i = heads_[bucketOf(hash)]; i != kNone;) {
         const Entry& e = at(i);
         if (e.hash == hash && equalText(textOf(e.key), key)) return i;
@@ -130,9 +214,8 @@ std::uint32_t HashTable::newEntry() {
 void HashTable::openBucket() {
     const auto n = static_cast<std::uint32_t>(heads_.size());
     heads_.push_back(kNone);
-    if (n > mask_) mask_ = mask_ * 2 + 1;
     // Bucket n took its keys from the bucket it folded into; split that chain keeping both in order.
-    std::uint32_t* keep = &heads_[n - (mask_ + 1) / 2];
+    std::uint32_t* keep = &heads_[n - (mask() + 1) / 2];
     std::uint32_t* move = &heads_[n];
     for (std::uint32_t i = *keep; i != kNone; i = at(i).next) {
         if (bucketOf(at(i).hash) == n) {
@@ -147,10 +230,33 @@ void HashTable::openBucket() {
     *move = kNone;
 }
 
-std::uint32_t HashTable::insertNew(KeyText, std::uint32_t hash) {
+std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint32_t tag) {
+    // Every allocation that may fail comes before any change, so a failure leaves the table whole.
     if (heads_.capacity() == heads_.size() && count_ >= 4 * heads_.size())
-        heads_.reserve(heads_.size() * 2);  // the only allocation that may fail comes before any change
+        heads_.reserve(heads_.size() * 2);
+    std::unique_ptr<Slot[]> grown;
+    std::uint8_t grownBits = 0;
+    if (index_ ? 4 * (std::uint64_t{count_} + 1) > 3 * std::uint64_t{indexSlots()} : count_ + 1 >= kIndexFrom) {
+        grownBits = static_cast<std::uint8_t>(index_ ? indexBits_ + 1 : std::bit_width(kIndexFrom));
+        if (grownBits > 31) throw std::bad_alloc();
+        grown = std::make_unique_for_overwrite<Slot[]>(std::size_t{1} << grownBits);
+    }
     const std::uint32_t i = newEntry();
+    if (grown) {
+        std::fill_n(grown.get(), std::size_t{1} << grownBits, Slot{kNone, 0});
+        std::unique_ptr<Slot[]> old = std::exchange(index_, std::move(grown));
+        const std::uint32_t oldSlots = old ? std::uint32_t{1} << indexBits_ : 0;
+        indexBits_ = grownBits;
+        if (old) {
+            for (std::uint32_t s = 0; s < oldSlots; ++s)
+                if (old[s].entry != kNone) placeInIndex(old[s].entry, old[s].tag);
+        } else {  // the first index: the chains hold every live entry, and the new one is not linked yet
+            for (std::uint32_t head : heads_)
+                for (std::uint32_t j = head; j != kNone; j = at(j).next) placeInIndex(j, tagOf(textOf(at(j).key)));
+            tag = tagOf(key);
+        }
+    }
+    if (index_) placeInIndex(i, tag);
     if (count_ >= 4 * heads_.size()) openBucket();
     std::uint32_t& head = heads_[bucketOf(hash)];
     Entry& e = at(i);
@@ -163,19 +269,36 @@ std::uint32_t HashTable::insertNew(KeyText, std::uint32_t hash) {
 }
 
 bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
+    if (index_) {
+        const std::uint32_t s = slotOf(key, hash, tagOf(key));
+        if (s == kNone) return false;
+        const std::uint32_t i = index_[s].entry;
+        removeFromIndex(s);
+        // The chains link one way: the link naming entry i is found by walking its bucket, which
+        // compares indices only.
+        std::uint32_t* link = &heads_[bucketOf(hash)];
+        while (*link != i) link = &at(*link).next;
+        release(link);
+        return true;
+    }
     for (std::uint32_t* link = &heads_[bucketOf(hash)]; *link != kNone; link = &at(*link).next) {
         Entry& e = at(*link);
         if (e.hash != hash || !equalText(textOf(e.key), key)) continue;
-        const std::uint32_t i = *link;
-        *link = e.next;
-        e.key = Value();
-        e.value = Value();
-        e.next = freeHead_;
-        freeHead_ = i;
-        --count_;
+        release(link);
         return true;
     }
     return false;
+}
+
+void HashTable::release(std::uint32_t* link) noexcept {
+    const std::uint32_t i = *link;
+    Entry& e = at(i);
+    *link = e.next;
+    e.key = Value();
+    e.value = Value();
+    e.next = freeHead_;
+    freeHead_ = i;
+    --count_;
 }
 
 // Bottom-up merge sort of one index-linked chain: runs of 1, 2, 4, ... are merged pairwise in

@@ -11,6 +11,14 @@
 //   loading a large table compares no keys, and a walk after it sorts each chain once.
 // - Entries never move once created (they live in chunks of doubling size), so a slot handed out by
 //   Value::entry stays valid while other entries come and go; erased entries are reused.
+// - Lookup index. hashText is part of the language and collides badly on keys that differ only in
+//   trailing digits (a million "keyN" share ~40,000 values), so once a table has held kIndexFrom
+//   entries, find, insert and erase go through an open-addressing array of entry indices keyed by
+//   keyHash instead of walking the chains. The chains are still kept exactly as above: they alone
+//   decide the order. The array holds every live entry once and nothing else, each with the low 32
+//   bits of its keyHash, which pick its home slot; linear probing, at most 3/4 full (8 bytes a
+//   slot: 10.7 to 21.3 bytes per entry), erasing shifts the rest of the probe run back so there are
+//   no tombstones. Below kIndexFrom a table has no array at all.
 #pragma once
 
 #include <bit>
@@ -40,11 +48,14 @@ struct KeyText {
 int compareText(KeyText a, KeyText b, bool caseSensitive) noexcept;
 bool equalText(KeyText a, KeyText b) noexcept;  // compareText(a, b, true) == 0, faster
 std::uint32_t hashText(KeyText t) noexcept;     // Value::hashCode of a string
+// A well-mixed 64-bit hash for the lookup index; keys that equalText finds equal hash alike.
+std::uint64_t keyHash(KeyText t) noexcept;
 KeyText textOf(const Value& stringValue) noexcept;  // defined with Value's body
 
 class HashTable {
 public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kIndexFrom = 32;  // entries held when the lookup index appears
 
     struct Entry {
         Value key;
@@ -58,7 +69,9 @@ public:
     HashTable& operator=(const HashTable&) = delete;
 
     std::uint32_t size() const noexcept { return count_; }
-    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept;  // entry index or kNone
+    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept {  // entry index or kNone
+        return find(key, hash, index_ ? tagOf(key) : 0);
+    }
     // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
     template <class MakeKey>
     Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
@@ -85,28 +98,48 @@ private:
         const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
         return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
     }
+    struct Slot {
+        std::uint32_t entry;  // kNone when the slot is empty
+        std::uint32_t tag;    // tagOf the entry's key
+    };
+    static std::uint32_t tagOf(KeyText key) noexcept { return static_cast<std::uint32_t>(keyHash(key)); }
+    // `tag` is tagOf(key) when the table has an index, unused otherwise.
+    std::uint32_t find(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept;
+    std::uint32_t indexSlots() const noexcept { return index_ ? std::uint32_t{1} << indexBits_ : 0; }
+    std::uint32_t homeSlot(std::uint32_t tag) const noexcept { return tag & (indexSlots() - 1); }
+    std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept;  // or kNone
+    void placeInIndex(std::uint32_t entry, std::uint32_t tag) noexcept;
+    void removeFromIndex(std::uint32_t slot) noexcept;
+    std::uint32_t mask() const noexcept {  // the smallest 2^k - 1 covering the open buckets
+        return std::bit_ceil(static_cast<std::uint32_t>(heads_.size())) - 1;
+    }
     void sortChains() const noexcept;
     std::uint32_t sortedChain(std::uint32_t head) noexcept;
     std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
     std::uint32_t newEntry();
     void openBucket();
-    std::uint32_t insertNew(KeyText key, std::uint32_t hash);
+    std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint32_t tag);
+    void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
 
+    // Field order keeps a table without an index as small as it was before there was one.
     std::vector<std::unique_ptr<Entry[]>> chunks_;
-    std::vector<std::uint32_t> heads_;  // first entry of each open bucket
-    std::uint32_t used_ = 0;            // entries carved from the chunks, live or erased
-    std::uint32_t count_ = 0;           // live entries
-    std::uint32_t freeHead_ = kNone;    // erased entries waiting for reuse
-    std::uint32_t mask_ = 0;
-    mutable bool sorted_ = true;        // every chain is in key order
+    std::vector<std::uint32_t> heads_;        // first entry of each open bucket
+    std::unique_ptr<Slot[]> index_;           // null while the table is small
+    std::uint32_t used_ = 0;                  // entries carved from the chunks, live or erased
+    std::uint32_t count_ = 0;                 // live entries
+    std::uint32_t freeHead_ = kNone;          // erased entries waiting for reuse
+    mutable bool sorted_ = true;              // every chain is in key order
+    std::uint8_t indexBits_ = 0;              // the index has 2^indexBits_ slots
 };
+static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= 72, "a small table costs what it did before the index");
 
 template <class MakeKey>
 HashTable::Entry& HashTable::findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey) {
-    std::uint32_t i = find(key, hash);
+    const std::uint32_t tag = index_ ? tagOf(key) : 0;
+    std::uint32_t i = find(key, hash, tag);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
-        i = insertNew(key, hash);
+        i = insertNew(key, hash, tag);
         at(i).key = std::move(stored);
     }
     return at(i);

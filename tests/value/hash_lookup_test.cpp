@@ -1,0 +1,345 @@
+// Lookups in large Hashes, where a key index stands in for the bucket chains: every key present is
+// found under its narrow and its wide spelling, every key erased is gone, copies go their own way,
+// and a failed allocation leaves the table as it was. The keys are chosen to collide in hashCode.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "tests/value/value_builders.h"
+#include "value/hash_table.h"
+#include "value/text.h"
+#include "value/value.h"
+
+using namespace orvane;
+using namespace orvane::testing;
+
+namespace {
+
+// Allocations left before operator new fails, per thread; negative: never fail.
+thread_local long allocationsLeft = -1;
+
+}  // namespace
+
+// Every plain form of new and delete is replaced, so that all of them agree (a sanitizer checks
+// that what one allocates the matching one frees). GCC sees the free below inlined into this file's
+// deletes of new'd objects and calls that a mismatch; these functions are the program's whole set.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void* operator new(std::size_t n) {
+    if (allocationsLeft == 0) throw std::bad_alloc();
+    if (allocationsLeft > 0) --allocationsLeft;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept { return operator new(n, tag); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+constexpr std::uint32_t kIndexFrom = detail::HashTable::kIndexFrom;
+
+// "key0".."key<n-1>": keys that differ only in trailing digits share hashCode in large groups.
+std::vector<std::string> trailingDigits(int n) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < n; ++i) keys.push_back("key" + std::to_string(i));
+    return keys;
+}
+
+// Keys of `blocks` two-character blocks, each block one of ten with the same 5 x first + second
+// ("0]", "1X", ... "90"): every key has the same hashCode, and swapping blocks keeps it.
+std::vector<std::string> oneHashCode(int blocks) {
+    std::vector<std::string> keys{""};
+    for (int b = 0; b < blocks; ++b) {
+        std::vector<std::string> longer;
+        for (const std::string& k : keys)
+            for (char c = '0'; c <= '9'; ++c) longer.push_back(k + c + char(333 - 5 * c));
+        keys = std::move(longer);
+    }
+    return keys;
+}
+
+std::size_t largestHashGroup(const std::vector<std::string>& keys) {
+    std::unordered_map<std::uint32_t, std::size_t> groups;
+    std::size_t largest = 0;
+    for (const std::string& k : keys) largest = std::max(largest, ++groups[N(k).hashCode()]);
+    return largest;
+}
+
+struct Family {
+    const char* name;
+    std::vector<std::string> keys;
+    std::size_t sharingOneHashCode;  // at least this many keys have the same hashCode
+};
+
+std::vector<Family> families() {
+    return {{"trailing digits", trailingDigits(3000), 8}, {"one hashCode", oneHashCode(3), 1000}};
+}
+
+// Every key of `universe` is found exactly when the model has it, with the model's value, under its
+// narrow and its wide spelling; the sizes agree.
+::testing::AssertionResult matches(const Value& h, const std::map<std::string, int>& model,
+                                   const std::vector<std::string>& universe) {
+    if (h.size() != model.size())
+        return ::testing::AssertionFailure() << "size " << h.size() << ", expected " << model.size();
+    for (const std::string& k : universe) {
+        const auto it = model.find(k);
+        const Value& narrow = h.find(N(k));
+        const Value& wide = h.find(W(widen(k)));
+        const std::string expected = it == model.end() ? "undef" : "i" + std::to_string(it->second);
+        if (dump(narrow) != expected || dump(wide) != expected)
+            return ::testing::AssertionFailure() << "key " << k << ": narrow " << dump(narrow) << ", wide "
+                                                 << dump(wide) << ", expected " << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(HashLookup, TheKeyFamiliesReallyCollide) {
+    for (const Family& f : families()) EXPECT_GE(largestHashGroup(f.keys), f.sharingOneHashCode) << f.name;
+}
+
+// Checked after every insertion while the index appears and grows three times, then at the end.
+TEST(HashLookup, EveryKeyIsFoundAcrossTheIndexThresholdAndItsGrowth) {
+    for (const Family& f : families()) {
+        SCOPED_TRACE(f.name);
+        Value h;
+        std::map<std::string, int> model;
+        for (std::size_t i = 0; i < f.keys.size(); ++i) {
+            h.entry(N(f.keys[i])) = I(static_cast<int>(i));
+            model[f.keys[i]] = static_cast<int>(i);
+            if (i < 8 * kIndexFrom) {
+                ASSERT_TRUE(matches(h, model, f.keys)) << "after inserting " << f.keys[i];
+            }
+        }
+        EXPECT_TRUE(matches(h, model, f.keys));
+        h.entry(W(widen(f.keys[7]))) = I(-7);  // an existing key under its wide spelling
+        model[f.keys[7]] = -7;
+        EXPECT_TRUE(matches(h, model, f.keys)) << "a wide key names the narrow entry";
+    }
+}
+
+// Erasing every key in turn from tables filled to the index's limit before growing, so that each
+// erasure lands somewhere in a probe run and shifts what follows it.
+TEST(HashLookup, EraseAnywhereInAProbeRunKeepsTheRestReachable) {
+    for (std::uint32_t n : {kIndexFrom * 3 / 2, kIndexFrom * 3, kIndexFrom * 6, kIndexFrom * 24}) {
+        const std::vector<std::string> keys = trailingDigits(static_cast<int>(n));
+        Value full;
+        std::map<std::string, int> model;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            full.entry(N(keys[i])) = I(static_cast<int>(i));
+            model[keys[i]] = static_cast<int>(i);
+        }
+        for (const std::string& k : keys) {
+            Value h = full;  // the first erasure copies the table, index included
+            ASSERT_EQ(h.eraseKey(widen(k)), 1u) << n << " keys, erasing " << k;
+            std::map<std::string, int> less = model;
+            less.erase(k);
+            ASSERT_TRUE(matches(h, less, keys)) << n << " keys, erased " << k;
+        }
+        EXPECT_TRUE(matches(full, model, keys)) << "the original is untouched";
+    }
+}
+
+// Erasures and re-insertions interleaved: the index follows the free list's reuse of entries.
+TEST(HashLookup, EraseAndReinsertAgreeWithAModel) {
+    struct Row {
+        const char* name;
+        int keys, eraseStep, rounds;
+    };
+    const Row rows[] = {
+        {"dropping back under the threshold", static_cast<int>(kIndexFrom) + 4, 1, 3},
+        {"every third key of a growing table", 2000, 3, 4},
+        {"a run of neighbours", 600, 1, 2},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::vector<std::string> keys = trailingDigits(r.keys);
+        Value h;
+        std::map<std::string, int> model;
+        for (int round = 0; round < r.rounds; ++round) {
+            for (int i = 0; i < r.keys; ++i) {
+                h.entry(N(keys[i])) = I(round * 10000 + i);
+                model[keys[i]] = round * 10000 + i;
+            }
+            ASSERT_TRUE(matches(h, model, keys)) << "filled, round " << round;
+            const int from = r.eraseStep == 1 ? r.keys / 4 : round;
+            const int to = r.eraseStep == 1 ? r.keys * 3 / 4 + round : r.keys;
+            for (int i = from; i < to; i += r.eraseStep) {
+                ASSERT_EQ(h.eraseKey(widen(keys[i])), 1u) << keys[i];
+                EXPECT_EQ(h.eraseKey(widen(keys[i])), 0u) << keys[i] << " twice";
+                model.erase(keys[i]);
+            }
+            ASSERT_TRUE(matches(h, model, keys)) << "erased, round " << round;
+        }
+    }
+}
+
+TEST(HashLookup, CopiesTakenBeforeAndAfterErasesGoTheirOwnWay) {
+    const std::vector<std::string> keys = trailingDigits(1200);
+    Value h;
+    std::map<std::string, int> model;
+    for (int i = 0; i < 1000; ++i) {
+        h.entry(N(keys[i])) = I(i);
+        model[keys[i]] = i;
+    }
+    Value before = h;
+    std::map<std::string, int> beforeModel = model;
+    for (int i = 0; i < 1000; i += 2) {
+        h.eraseKey(widen(keys[i]));
+        model.erase(keys[i]);
+    }
+    Value after = h;
+    std::map<std::string, int> afterModel = model;
+    for (int i = 1000; i < 1200; ++i) {  // into h's free list
+        h.entry(N(keys[i])) = I(i);
+        model[keys[i]] = i;
+    }
+    for (int i = 1; i < 1000; i += 4) {  // into the copy's free list, other keys
+        after.eraseKey(widen(keys[i]));
+        afterModel.erase(keys[i]);
+    }
+    for (int i = 0; i < 1200; i += 3) {
+        after.entry(W(widen(keys[i]))) = I(-i);
+        afterModel[keys[i]] = -i;
+    }
+    before.entry(N(keys[1100])) = I(1);
+    beforeModel[keys[1100]] = 1;
+    EXPECT_TRUE(matches(h, model, keys)) << "the original";
+    EXPECT_TRUE(matches(before, beforeModel, keys)) << "the copy taken before the erasures";
+    EXPECT_TRUE(matches(after, afterModel, keys)) << "the copy taken after the erasures";
+}
+
+// Narrow and wide spellings name one entry exactly when their hashCodes and their texts agree, in a
+// table of any size. A byte above 0x7F compares as the unit it sign-extends to, but hashCode widens
+// it to 32 bits, so "\xE9" and u"\uFFE9" stay two keys; Latin-1 widening (U+00E9) is another text.
+TEST(HashLookup, NarrowAndWideSpellingsNameOneEntryInSmallAndLargeTables) {
+    struct Row {
+        const char* name;
+        std::string narrow;
+        std::u16string wide;
+        bool equalText, sameEntry;
+    };
+    const Row rows[] = {
+        {"empty", "", u"", true, true},
+        {"ascii, shorter than a word", "ab", u"ab", true, true},
+        {"ascii, several words and a tail", "settings.window.left", u"settings.window.left", true, true},
+        {"high byte, sign-extended", "caf\xE9", u"caf\uFFE9", true, false},
+        {"high bytes past a word", "\x80zzzz\xFF", u"\uFF80zzzz\uFFFF", true, false},
+        {"high byte, Latin-1 widened", "caf\xE9", u"caf\u00E9", false, false},
+        {"case differs", "Setting", u"setting", false, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const detail::KeyText narrow = detail::KeyText::of(r.narrow), wide = detail::KeyText::of(r.wide);
+        ASSERT_EQ(detail::equalText(narrow, wide), r.equalText);
+        EXPECT_EQ(detail::keyHash(narrow) == detail::keyHash(wide), r.equalText);
+        for (int filler : {0, 3 * static_cast<int>(kIndexFrom)}) {
+            SCOPED_TRACE(filler ? "with an index" : "without an index");
+            Value h;
+            for (const std::string& k : trailingDigits(filler)) h.entry(N(k)) = I(0);
+            const std::uint32_t size = h.size();
+            h.entry(N(r.narrow)) = I(1);
+            EXPECT_EQ(dump(h.find(W(r.wide))), r.sameEntry ? "i1" : "undef");
+            h.entry(W(r.wide)) = I(2);
+            EXPECT_EQ(h.size(), size + (r.sameEntry ? 1 : 2));
+            EXPECT_EQ(h.eraseKey(r.wide), 1u);
+            EXPECT_EQ(dump(h.find(N(r.narrow))), r.sameEntry ? "undef" : "i1");
+            EXPECT_EQ(h.size(), size + (r.sameEntry ? 0 : 1));
+        }
+    }
+}
+
+// The index is only as fast as its hash spreads keys that hashCode lumps together.
+TEST(HashLookup, KeyHashSeparatesCollidingKeys) {
+    for (const std::vector<std::string>& keys : {trailingDigits(100000), oneHashCode(4)}) {
+        std::set<std::uint64_t> full;
+        std::set<std::uint32_t> slots;
+        const std::uint32_t slotCount = std::bit_ceil(static_cast<std::uint32_t>(keys.size())) * 2;
+        const std::uint32_t mask = slotCount - 1;
+        for (const std::string& k : keys) {
+            const std::uint64_t h = detail::keyHash(detail::KeyText::of(k));
+            full.insert(h);
+            slots.insert(static_cast<std::uint32_t>(h) & mask);
+        }
+        EXPECT_EQ(full.size(), keys.size()) << keys.front();
+        // Random placement of n keys in s slots fills s(1 - e^(-n/s)) of them on average, give or
+        // take a few hundred at most here; a hash that keeps the weak hash's structure fills far fewer.
+        const double expected = slotCount * (1 - std::exp(-double(keys.size()) / slotCount));
+        EXPECT_GT(double(slots.size()), 0.97 * expected) << keys.front();
+    }
+}
+
+// Insertions that create the index, grow it, or need a new chunk of entries, failing at each
+// allocation in turn: every failure must leave the table exactly as it was, down to which entry the
+// insertion that finally succeeds takes.
+TEST(HashLookup, AFailedAllocationLeavesTheTableWhole) {
+    using detail::HashTable;
+    auto text = [](const std::string& k) { return detail::KeyText::of(k); };
+    auto listing = [](const HashTable& t) {
+        std::string out;
+        for (std::uint32_t i = t.first(); i != HashTable::kNone; i = t.next(i))
+            out += t.at(i).key.toNarrowString() + "=" + t.at(i).value.toNarrowString() + ",";
+        return out;
+    };
+    for (std::uint32_t filled : {kIndexFrom - 1, kIndexFrom * 3 / 2, 60u, kIndexFrom * 3}) {
+        SCOPED_TRACE(std::to_string(filled) + " keys");
+        const std::vector<std::string> keys = trailingDigits(static_cast<int>(filled) + 1);
+        HashTable t;
+        for (std::uint32_t i = 0; i < filled; ++i)
+            t.findOrInsert(text(keys[i]), detail::hashText(text(keys[i])), [&] { return N(keys[i]); }).value =
+                I(static_cast<int>(i));
+        const std::string& added = keys[filled];
+        const std::uint32_t addedHash = detail::hashText(text(added));
+        const Value addedKey = N(added), minusOne = I(-1);
+        const std::string before = listing(t);
+        int failures = 0;
+        for (long allowed = 0;; ++allowed) {
+            allocationsLeft = allowed;
+            bool failed = false;
+            try {
+                t.findOrInsert(text(added), addedHash, [&] { return addedKey; }).value = minusOne;
+            } catch (const std::bad_alloc&) {
+                failed = true;
+            }
+            allocationsLeft = -1;
+            if (!failed) break;
+            ++failures;
+            SCOPED_TRACE("allocation " + std::to_string(allowed) + " failed");
+            ASSERT_EQ(t.size(), filled);
+            ASSERT_EQ(listing(t), before);
+            ASSERT_EQ(t.find(text(added), addedHash), HashTable::kNone);
+            for (std::uint32_t i = 0; i < filled; ++i) {
+                const std::uint32_t at = t.find(text(keys[i]), detail::hashText(text(keys[i])));
+                ASSERT_NE(at, HashTable::kNone) << keys[i];
+                ASSERT_EQ(t.at(at).value.toInteger(), static_cast<int>(i)) << keys[i];
+            }
+        }
+        EXPECT_GE(failures, 1) << "the insertion allocates";
+        EXPECT_EQ(t.find(text(added), addedHash), filled) << "the failed attempts took no entry";
+        EXPECT_EQ(t.size(), filled + 1);
+    }
+}
+
+}  // namespace
