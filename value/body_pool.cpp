@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -17,19 +18,23 @@
 namespace orvane::detail {
 namespace {
 
-struct alignas(kBodyAlign) RawBody {
-    std::byte bytes[kBodySize];
+// The unit a slab is made of; a body of either class is a whole number of them.
+struct alignas(kBodyAlign) Grain {
+    std::byte bytes[kSmallBodySize];
 };
+static_assert(kLargeBodySize % sizeof(Grain) == 0);
+
 struct FreeBody {
     FreeBody* next;
 };
-static_assert(sizeof(FreeBody) <= kBodySize);
+static_assert(sizeof(FreeBody) <= kSmallBodySize && alignof(FreeBody) <= kBodyAlign);
 
-constexpr std::size_t kSlabBodies = 4096;  // 128 KiB per slab
+constexpr std::size_t kSlabGrains = 8192;  // 128 KiB per slab: 8192 small or 4096 large bodies
+constexpr std::size_t kSlabBytes = kSlabGrains * sizeof(Grain);
 
 struct SlabList {
     std::mutex lock;
-    std::vector<std::unique_ptr<RawBody[]>> slabs;
+    std::vector<std::unique_ptr<Grain[]>> slabs;
     std::size_t reservedBytes = 0;
 };
 
@@ -43,48 +48,61 @@ SlabList& slabList() {
     return holder.list;
 }
 
-thread_local FreeBody* tFree = nullptr;
-thread_local RawBody* tCursor = nullptr;  // next uncarved body of this thread's newest slab
-thread_local RawBody* tEnd = nullptr;
+// One class's share of a thread's pool.
+struct ClassState {
+    FreeBody* free;
+    std::byte* cursor;  // next uncarved body of this thread's newest slab of the class
+    std::byte* end;
+};
+static_assert(std::is_trivially_destructible_v<ClassState>);
+
+thread_local ClassState tClasses[2] = {};
 thread_local std::int64_t tLive = 0;
 
-RawBody* newSlab() {
-    auto slab = std::make_unique_for_overwrite<RawBody[]>(kSlabBodies);
-    RawBody* first = slab.get();
+ClassState& stateOf(BodyClass c) noexcept { return tClasses[static_cast<unsigned>(c)]; }
+
+std::byte* newSlab() {
+    auto slab = std::make_unique_for_overwrite<Grain[]>(kSlabGrains);
+    auto* first = reinterpret_cast<std::byte*>(slab.get());
     SlabList& list = slabList();
     std::lock_guard guard(list.lock);
     list.slabs.push_back(std::move(slab));
-    list.reservedBytes += kSlabBodies * sizeof(RawBody);
-    ORVANE_POISON(first, kSlabBodies * sizeof(RawBody));
+    list.reservedBytes += kSlabBytes;
+    ORVANE_POISON(first, kSlabBytes);
     return first;
 }
 
 }  // namespace
 
-void* allocateBody() {
+void* allocateBody(BodyClass c) {
+    ClassState& s = stateOf(c);
+    const std::size_t size = bodySize(c);
     void* body;
-    if (tFree) {
-        FreeBody* f = tFree;
-        tFree = f->next;
+    if (s.free) {
+        FreeBody* f = s.free;
+        s.free = f->next;
         body = f;
     } else {
-        if (tCursor == tEnd) {
-            tCursor = newSlab();
-            tEnd = tCursor + kSlabBodies;
+        if (s.cursor == s.end) {
+            s.cursor = newSlab();
+            s.end = s.cursor + kSlabBytes;
         }
-        body = tCursor++;
+        body = s.cursor;
+        s.cursor += size;
     }
-    ORVANE_UNPOISON(body, kBodySize);
+    ORVANE_UNPOISON(body, size);
     ++tLive;
     return body;
 }
 
-void freeBody(void* body) noexcept {
-    ORVANE_UNPOISON(body, kBodySize);
+void freeBody(void* body, BodyClass c) noexcept {
+    ClassState& s = stateOf(c);
+    const std::size_t size = bodySize(c);
+    ORVANE_UNPOISON(body, size);
     auto* f = static_cast<FreeBody*>(body);
-    f->next = tFree;
-    tFree = f;
-    ORVANE_POISON(static_cast<std::byte*>(body) + sizeof(FreeBody), kBodySize - sizeof(FreeBody));
+    f->next = s.free;
+    s.free = f;
+    ORVANE_POISON(static_cast<std::byte*>(body) + sizeof(FreeBody), size - sizeof(FreeBody));
     --tLive;
 }
 

@@ -1,13 +1,17 @@
 // Value bodies, conversions, text forms, comparison, paths and container access.
 //
 // Invariants kept here (besides those in value.h):
-// - A body is 32 bytes from the slab pool: count, kind, then a 24-byte payload. Strings and Vectors
-//   keep their storage in a std::vector (pointer, size, capacity); a Hash points to its table, which
-//   is null until the first entry is made.
+// - A body comes from the slab pool in the size class of its kind: Integer, Float, Pointer and
+//   Boolean take a 16-byte SmallBody (count, kind, an 8-byte payload); strings, Vectors and Hashes a
+//   32-byte LargeBody (count, kind, a 24-byte payload). A string keeps short text inline and longer
+//   text in a heap block; a Vector keeps its elements in a std::vector; a Hash points to its table,
+//   which is null until the first entry is made. A body's kind only ever changes within its class.
 // - A writer owns its body before it changes it: fresh() gives an empty-or-reused body of the wanted
-//   kind, writable() additionally copies a shared container (shallowly) so the copy keeps its order.
+//   kind (reused only when it is private and of the same class), writable() additionally copies a
+//   shared container (shallowly) so the copy keeps its order.
 // - Release never recurses: a dead container is linked into a list through its own header (the next
-//   pointer, with its kind in the low bit) and its children are dropped from a loop.
+//   pointer, with its kind in the low bit) and its children are dropped from a loop. Every body goes
+//   back to the pool in the class its kind names.
 // - compare() and path walks keep their position on an explicit stack.
 #include "value/value.h"
 
@@ -28,40 +32,31 @@
 namespace orvane {
 namespace detail {
 
-struct Body : BodyHeader {
+struct SmallBody : BodyHeader {
     union Payload {
-        Payload() {}
-        ~Payload() {}
         std::int32_t integer;
         double real;
         std::uintptr_t address;
         bool boolean;
+    } p;
+};
+
+struct LargeBody : BodyHeader {
+    union Payload {
+        Payload() {}
+        ~Payload() {}
         BodyText<char> narrow;
         BodyText<char16_t> wide;
         std::vector<Value> vector;
         std::unique_ptr<HashTable> hash;  // null while the Hash is empty and has never held an entry
     } p;
 };
-static_assert(sizeof(Body) <= kBodySize && alignof(Body) <= kBodyAlign);
-static_assert(sizeof(void*) != 8 || sizeof(Body) == 32, "a body should be 32 bytes on 64-bit targets");
+
+// Exact on 32- and 64-bit targets alike: a larger struct would overrun its pool slot.
+static_assert(sizeof(SmallBody) == kSmallBodySize && alignof(SmallBody) <= kBodyAlign);
+static_assert(sizeof(LargeBody) == kLargeBodySize && alignof(LargeBody) <= kBodyAlign);
+static_assert(std::is_trivially_destructible_v<SmallBody>, "a small body is freed without a destructor");
 static_assert(sizeof(std::uintptr_t) <= sizeof(BodyHeader), "a dead body's header holds a link");
-
-struct ValueAccess {
-    static Body* get(const Value& v) noexcept { return static_cast<Body*>(v.body_); }
-    static void set(Value& v, Body* b) noexcept { v.body_ = b; }
-    static Body* take(Value& v) noexcept {
-        Body* b = get(v);
-        v.body_ = nullptr;
-        return b;
-    }
-};
-
-KeyText textOf(const Value& v) noexcept {
-    const Body* b = ValueAccess::get(v);
-    if (b && b->kind == ValueKind::NarrowString) return {b->p.narrow.data(), b->p.narrow.size(), false};
-    if (b && b->kind == ValueKind::WideString) return {b->p.wide.data(), b->p.wide.size(), true};
-    return {"", 0, false};
-}
 
 namespace {
 
@@ -69,10 +64,46 @@ using VK = ValueKind;
 
 bool isContainer(VK k) { return k == VK::Vector || k == VK::Hash; }
 bool isStringKind(VK k) { return k == VK::NarrowString || k == VK::WideString; }
+bool isSmallKind(VK k) { return k == VK::Integer || k == VK::Float || k == VK::Pointer || k == VK::Boolean; }
+BodyClass classOf(VK k) { return isSmallKind(k) ? BodyClass::Small : BodyClass::Large; }
 
-// Starts a body's life in memory from the pool (or in a body whose payload was just destroyed).
-Body* initBody(void* memory, VK kind) noexcept {
-    auto* b = std::construct_at(static_cast<Body*>(memory));
+}  // namespace
+
+// The body behind a handle, typed by the class of its kind; smallBody() and largeBody() are only for
+// handles whose kind the caller has checked.
+struct ValueAccess {
+    static BodyHeader* header(const Value& v) noexcept { return v.body_; }
+    static SmallBody* smallBody(const Value& v) noexcept { return static_cast<SmallBody*>(v.body_); }
+    static LargeBody* largeBody(const Value& v) noexcept { return static_cast<LargeBody*>(v.body_); }
+    static void set(Value& v, BodyHeader* b) noexcept { v.body_ = b; }
+    static BodyHeader* take(Value& v) noexcept {
+        BodyHeader* b = v.body_;
+        v.body_ = nullptr;
+        return b;
+    }
+};
+
+const SmallBody::Payload& scalarOf(const Value& v) noexcept { return ValueAccess::smallBody(v)->p; }
+const LargeBody::Payload& largeOf(const Value& v) noexcept { return ValueAccess::largeBody(v)->p; }
+
+KeyText textOf(const Value& v) noexcept {
+    if (v.kind() == ValueKind::NarrowString) return {largeOf(v).narrow.data(), largeOf(v).narrow.size(), false};
+    if (v.kind() == ValueKind::WideString) return {largeOf(v).wide.data(), largeOf(v).wide.size(), true};
+    return {"", 0, false};
+}
+
+namespace {
+
+SmallBody* initSmall(void* memory, VK kind) noexcept {
+    auto* b = std::construct_at(static_cast<SmallBody*>(memory));  // zeroes the payload
+    b->refs = 1;
+    b->kind = kind;
+    return b;
+}
+
+// Starts a large body's life in memory from the pool (or in a body whose payload was just destroyed).
+LargeBody* initLarge(void* memory, VK kind) noexcept {
+    auto* b = std::construct_at(static_cast<LargeBody*>(memory));
     b->refs = 1;
     b->kind = kind;
     switch (kind) {
@@ -80,49 +111,61 @@ Body* initBody(void* memory, VK kind) noexcept {
         case VK::WideString: std::construct_at(&b->p.wide); break;
         case VK::Vector: std::construct_at(&b->p.vector); break;
         case VK::Hash: std::construct_at(&b->p.hash); break;
-        default: b->p.address = 0; break;
+        default: break;
     }
     return b;
 }
 
-Body* newBody(VK kind) { return initBody(allocateBody(), kind); }
+LargeBody* newLarge(VK kind) { return initLarge(allocateBody(BodyClass::Large), kind); }
 
-void destroyScalar(Body* b) noexcept {
+BodyHeader* newBody(VK kind) {
+    if (isSmallKind(kind)) return initSmall(allocateBody(BodyClass::Small), kind);
+    return newLarge(kind);
+}
+
+void destroyText(LargeBody* b) noexcept {
     if (b->kind == VK::NarrowString) std::destroy_at(&b->p.narrow);
     else if (b->kind == VK::WideString) std::destroy_at(&b->p.wide);
 }
 
-// The list of dead containers whose children still have to be dropped.
+// Frees a dead body that holds no handles: a scalar or a string.
+void freeLeaf(BodyHeader* b) noexcept {
+    if (isSmallKind(b->kind)) {
+        freeBody(b, BodyClass::Small);
+    } else {
+        destroyText(static_cast<LargeBody*>(b));
+        freeBody(b, BodyClass::Large);
+    }
+}
+
+// The list of dead containers whose children still have to be dropped. Only large bodies are
+// linked, so a popped body always goes back as large.
 class DeadList {
 public:
-    void push(Body* b) noexcept {
+    void push(LargeBody* b) noexcept {
         const std::uintptr_t link = reinterpret_cast<std::uintptr_t>(top_) | (b->kind == VK::Hash ? 1 : 0);
         std::memcpy(static_cast<BodyHeader*>(b), &link, sizeof link);
         top_ = b;
     }
-    Body* pop(VK& kind) noexcept {
-        Body* b = top_;
+    LargeBody* pop(VK& kind) noexcept {
+        LargeBody* b = top_;
         if (!b) return nullptr;
         std::uintptr_t link;
         std::memcpy(&link, static_cast<BodyHeader*>(b), sizeof link);
         kind = (link & 1) ? VK::Hash : VK::Vector;
-        top_ = reinterpret_cast<Body*>(link & ~std::uintptr_t{1});
+        top_ = reinterpret_cast<LargeBody*>(link & ~std::uintptr_t{1});
         return b;
     }
 
     void drop(Value& handle) noexcept {
-        Body* c = ValueAccess::take(handle);
+        BodyHeader* c = ValueAccess::take(handle);
         if (!c || --c->refs != 0) return;
-        if (isContainer(c->kind)) {
-            push(c);
-        } else {
-            destroyScalar(c);
-            freeBody(c);
-        }
+        if (isContainer(c->kind)) push(static_cast<LargeBody*>(c));
+        else freeLeaf(c);
     }
 
     // Drops the handles of a container and destroys its payload; the body's memory stays.
-    void empty(Body* c, VK kind) noexcept {
+    void empty(LargeBody* c, VK kind) noexcept {
         if (kind == VK::Vector) {
             for (Value& v : c->p.vector) drop(v);
             std::destroy_at(&c->p.vector);
@@ -134,19 +177,19 @@ public:
 
     void drain() noexcept {
         VK kind;
-        while (Body* c = pop(kind)) {
+        while (LargeBody* c = pop(kind)) {
             empty(c, kind);
-            freeBody(c);
+            freeBody(c, BodyClass::Large);
         }
     }
 
 private:
-    Body* top_ = nullptr;
+    LargeBody* top_ = nullptr;
 };
 
-void destroyPayload(Body* b) noexcept {
+void destroyPayload(LargeBody* b) noexcept {
     if (!isContainer(b->kind)) {
-        destroyScalar(b);
+        destroyText(b);
         return;
     }
     DeadList dead;
@@ -155,35 +198,40 @@ void destroyPayload(Body* b) noexcept {
 }
 
 // A body of `kind` owned by v alone; its payload is the old one when v already owned such a body,
-// else empty. Other owners of v's old body keep it.
-Body* fresh(Value& v, VK kind) {
-    Body* b = ValueAccess::get(v);
-    if (b && b->refs == 1) {
+// else empty. A private body of another kind is reused when its class fits, else freed after the
+// new one is had (so a failed allocation leaves v as it was). Other owners of v's old body keep it.
+BodyHeader* fresh(Value& v, VK kind) {
+    BodyHeader* b = ValueAccess::header(v);
+    if (b && b->refs == 1 && classOf(b->kind) == classOf(kind)) {
         if (b->kind == kind) return b;
-        destroyPayload(b);
-        return initBody(b, kind);
+        if (isSmallKind(kind)) return initSmall(b, kind);
+        LargeBody* l = static_cast<LargeBody*>(b);
+        destroyPayload(l);
+        return initLarge(l, kind);
     }
-    Body* n = newBody(kind);
-    if (b) --b->refs;  // shared: never the last owner here
+    BodyHeader* n = newBody(kind);
     ValueAccess::set(v, n);
+    if (b && --b->refs == 0) destroyBody(b);
     return n;
 }
 
+SmallBody* freshSmall(Value& v, VK kind) { return static_cast<SmallBody*>(fresh(v, kind)); }
+LargeBody* freshLarge(Value& v, VK kind) { return static_cast<LargeBody*>(fresh(v, kind)); }
 
 // v as an owned container of `kind`: a shared one of that kind is copied shallowly (a Hash keeps its
 // order), any other value is replaced by an empty container.
-Body* writable(Value& v, VK kind) {
-    Body* b = ValueAccess::get(v);
-    if (!b || b->kind != kind) return fresh(v, kind);
+LargeBody* writable(Value& v, VK kind) {
+    if (v.kind() != kind) return freshLarge(v, kind);
+    LargeBody* b = ValueAccess::largeBody(v);
     if (b->refs == 1) return b;
-    Body* n;
+    LargeBody* n;
     if (kind == VK::Vector) {
         std::vector<Value> copy(b->p.vector);
-        n = newBody(kind);
+        n = newLarge(kind);
         n->p.vector = std::move(copy);
     } else {
         std::unique_ptr<HashTable> copy = b->p.hash ? std::make_unique<HashTable>(*b->p.hash) : nullptr;
-        n = newBody(kind);
+        n = newLarge(kind);
         n->p.hash = std::move(copy);
     }
     --b->refs;
@@ -240,10 +288,11 @@ private:
 };
 
 const HashTable::Entry* findEntry(const Value& hash, KeyText key, std::uint32_t code) noexcept {
-    const Body* b = ValueAccess::get(hash);
-    if (!b || b->kind != VK::Hash || !b->p.hash) return nullptr;
-    const std::uint32_t i = b->p.hash->find(key, code);
-    return i == HashTable::kNone ? nullptr : &b->p.hash->at(i);
+    if (hash.kind() != VK::Hash) return nullptr;
+    const HashTable* t = largeOf(hash).hash.get();
+    if (!t) return nullptr;
+    const std::uint32_t i = t->find(key, code);
+    return i == HashTable::kNone ? nullptr : &t->at(i);
 }
 
 const HashTable::Entry* findEntry(const Value& hash, KeyText key) noexcept {
@@ -252,7 +301,9 @@ const HashTable::Entry* findEntry(const Value& hash, KeyText key) noexcept {
 
 // Blanks (U+0020 only), one sign, digits; the sum wraps as unsigned 32-bit, the sign comes last.
 template <class C>
-std::int32_t parseDecimal(const C* p, std::size_t n) {
+std::int32_t parseDecimal(std::basic_string_view<C> text) {
+    const C* p = text.data();
+    const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n && p[i] == C(' ')) ++i;
     bool negative = false;
@@ -297,16 +348,16 @@ Value& handOutScratch() {
 }  // namespace
 }  // namespace detail
 
-using detail::Body;
+using detail::largeOf;
+using detail::scalarOf;
 using detail::HashTable;
 using detail::KeyText;
 using detail::ValueAccess;
 using VK = ValueKind;
 
-void detail::destroyBody(BodyHeader* header) noexcept {
-    Body* b = static_cast<Body*>(header);
-    destroyPayload(b);
-    freeBody(b);
+void detail::destroyBody(BodyHeader* b) noexcept {
+    if (!isSmallKind(b->kind)) destroyPayload(static_cast<LargeBody*>(b));
+    freeBody(b, classOf(b->kind));
 }
 
 // ---------------------------------------------------------------- construction and assignment
@@ -345,44 +396,40 @@ bool Value::isString() const noexcept { return detail::isStringKind(kind()); }
 
 const void* Value::pointer() const noexcept {
     if (kind() != VK::Pointer) return nullptr;
-    return reinterpret_cast<const void*>(ValueAccess::get(*this)->p.address);
+    return reinterpret_cast<const void*>(scalarOf(*this).address);
 }
 
 std::int32_t Value::toInteger() const {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
-        case VK::NarrowString: return detail::parseDecimal(b->p.narrow.data(), b->p.narrow.size());
-        case VK::WideString: return detail::parseDecimal(b->p.wide.data(), b->p.wide.size());
-        case VK::Integer: return b->p.integer;
-        case VK::Float: return detail::truncateToInt32(b->p.real);
-        case VK::Pointer: return static_cast<std::int32_t>(static_cast<std::uint32_t>(b->p.address));
-        case VK::Boolean: return b->p.boolean ? 1 : 0;
+        case VK::NarrowString: return detail::parseDecimal(largeOf(*this).narrow.view());
+        case VK::WideString: return detail::parseDecimal(largeOf(*this).wide.view());
+        case VK::Integer: return scalarOf(*this).integer;
+        case VK::Float: return detail::truncateToInt32(scalarOf(*this).real);
+        case VK::Pointer: return static_cast<std::int32_t>(static_cast<std::uint32_t>(scalarOf(*this).address));
+        case VK::Boolean: return scalarOf(*this).boolean ? 1 : 0;
         default: return 0;
     }
 }
 
 double Value::toFloat() const {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
-        case VK::NarrowString: return parseFloat(std::string_view(b->p.narrow.data(), b->p.narrow.size()));
-        case VK::WideString:
-            return parseFloat(narrow(std::u16string_view(b->p.wide.data(), b->p.wide.size())));
-        case VK::Integer: return b->p.integer;
-        case VK::Float: return b->p.real;
-        case VK::Boolean: return b->p.boolean ? 1.0 : 0.0;
+        case VK::NarrowString: return parseFloat(largeOf(*this).narrow.view());
+        case VK::WideString: return parseFloat(narrow(largeOf(*this).wide.view()));
+        case VK::Integer: return scalarOf(*this).integer;
+        case VK::Float: return scalarOf(*this).real;
+        case VK::Boolean: return scalarOf(*this).boolean ? 1.0 : 0.0;
         default: return 0.0;
     }
 }
 
 bool Value::toBoolean() const {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
-        case VK::NarrowString: return !detail::textIsFalse(b->p.narrow);
-        case VK::WideString: return !detail::textIsFalse(b->p.wide);
-        case VK::Integer: return b->p.integer != 0;
-        case VK::Float: return b->p.real != 0.0;  // a NaN is true
-        case VK::Pointer: return b->p.address != 0;
-        case VK::Boolean: return b->p.boolean;
+        case VK::NarrowString: return !detail::textIsFalse(largeOf(*this).narrow);
+        case VK::WideString: return !detail::textIsFalse(largeOf(*this).wide);
+        case VK::Integer: return scalarOf(*this).integer != 0;
+        case VK::Float: return scalarOf(*this).real != 0.0;  // a NaN is true
+        case VK::Pointer: return scalarOf(*this).address != 0;
+        case VK::Boolean: return scalarOf(*this).boolean;
         case VK::Vector:
         case VK::Hash: return size() != 0;
         default: return false;
@@ -390,15 +437,14 @@ bool Value::toBoolean() const {
 }
 
 std::u16string Value::toWideString() const {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
         case VK::Undef: return u"undef";
-        case VK::NarrowString: return widen(std::string_view(b->p.narrow.data(), b->p.narrow.size()));
-        case VK::WideString: return std::u16string(b->p.wide.data(), b->p.wide.size());
-        case VK::Integer: return format(u"%d", b->p.integer);
-        case VK::Float: return format(u"%g", b->p.real);
-        case VK::Pointer: return format(u"%p", reinterpret_cast<const void*>(b->p.address));
-        case VK::Boolean: return b->p.boolean ? u"true" : u"false";
+        case VK::NarrowString: return widen(largeOf(*this).narrow.view());
+        case VK::WideString: return std::u16string(largeOf(*this).wide.view());
+        case VK::Integer: return format(u"%d", scalarOf(*this).integer);
+        case VK::Float: return format(u"%g", scalarOf(*this).real);
+        case VK::Pointer: return format(u"%p", reinterpret_cast<const void*>(scalarOf(*this).address));
+        case VK::Boolean: return scalarOf(*this).boolean ? u"true" : u"false";
         case VK::Vector: return u"{vector}";
         case VK::Hash: return u"{hash}";
     }
@@ -406,32 +452,29 @@ std::u16string Value::toWideString() const {
 }
 
 std::string Value::toNarrowString() const {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
-        case VK::NarrowString: return std::string(b->p.narrow.data(), b->p.narrow.size());
-        case VK::WideString: return narrow(std::u16string_view(b->p.wide.data(), b->p.wide.size()));
+        case VK::NarrowString: return std::string(largeOf(*this).narrow.view());
+        case VK::WideString: return narrow(largeOf(*this).wide.view());
         default: return narrow(toWideString());
     }
 }
 
 std::uint32_t Value::size() const noexcept {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
-        case VK::Vector: return static_cast<std::uint32_t>(b->p.vector.size());
-        case VK::Hash: return b->p.hash ? b->p.hash->size() : 0;
+        case VK::Vector: return static_cast<std::uint32_t>(largeOf(*this).vector.size());
+        case VK::Hash: return largeOf(*this).hash ? largeOf(*this).hash->size() : 0;
         default: return 0;
     }
 }
 
 std::uint32_t Value::hashCode() const noexcept {
-    const Body* b = ValueAccess::get(*this);
     switch (kind()) {
         case VK::NarrowString:
         case VK::WideString: return detail::hashText(detail::textOf(*this));
-        case VK::Integer: return static_cast<std::uint32_t>(b->p.integer);
-        case VK::Float: return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(b->p.real));
-        case VK::Pointer: return static_cast<std::uint32_t>(b->p.address);
-        case VK::Boolean: return b->p.boolean ? 1 : 0;
+        case VK::Integer: return static_cast<std::uint32_t>(scalarOf(*this).integer);
+        case VK::Float: return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(scalarOf(*this).real));
+        case VK::Pointer: return static_cast<std::uint32_t>(scalarOf(*this).address);
+        case VK::Boolean: return scalarOf(*this).boolean ? 1 : 0;
         case VK::Vector:
         case VK::Hash: return size();
         default: return 0;
@@ -502,26 +545,25 @@ std::u16string Value::quoted(bool forceDoubleQuotes) const {
 // ---------------------------------------------------------------- setters
 
 void Value::setNarrowString(std::string_view text) {
-    detail::fresh(*this, VK::NarrowString)->p.narrow.assign(text.data(), text.size());
+    detail::freshLarge(*this, VK::NarrowString)->p.narrow.assign(text.data(), text.size());
 }
 
 void Value::setWideString(std::u16string_view text) {
-    detail::fresh(*this, VK::WideString)->p.wide.assign(text.data(), text.size());
+    detail::freshLarge(*this, VK::WideString)->p.wide.assign(text.data(), text.size());
 }
 
-void Value::setInteger(std::int32_t v) { detail::fresh(*this, VK::Integer)->p.integer = v; }
-void Value::setFloat(double v) { detail::fresh(*this, VK::Float)->p.real = v; }
+void Value::setInteger(std::int32_t v) { detail::freshSmall(*this, VK::Integer)->p.integer = v; }
+void Value::setFloat(double v) { detail::freshSmall(*this, VK::Float)->p.real = v; }
 void Value::setPointer(const void* address) {
-    detail::fresh(*this, VK::Pointer)->p.address = reinterpret_cast<std::uintptr_t>(address);
+    detail::freshSmall(*this, VK::Pointer)->p.address = reinterpret_cast<std::uintptr_t>(address);
 }
-void Value::setBoolean(bool v) { detail::fresh(*this, VK::Boolean)->p.boolean = v; }
-void Value::setEmptyVector() { detail::fresh(*this, VK::Vector)->p.vector.clear(); }
+void Value::setBoolean(bool v) { detail::freshSmall(*this, VK::Boolean)->p.boolean = v; }
+void Value::setEmptyVector() { detail::freshLarge(*this, VK::Vector)->p.vector.clear(); }
 
 // ---------------------------------------------------------------- read-only container access
 
 const Value& Value::at(std::uint32_t index) const noexcept {
-    const Body* b = ValueAccess::get(*this);
-    if (kind() == VK::Vector && index < b->p.vector.size()) return b->p.vector[index];
+    if (kind() == VK::Vector && index < largeOf(*this).vector.size()) return largeOf(*this).vector[index];
     return undef();
 }
 
@@ -634,12 +676,11 @@ bool Value::exists(const Value& path, bool requireDefined) const {
 Value Value::firstKey(Value* valueOut) const {
     Value key;
     const Value* value = &undef();
-    const Body* b = ValueAccess::get(*this);
-    if (kind() == VK::Vector && !b->p.vector.empty()) {
+    if (kind() == VK::Vector && !largeOf(*this).vector.empty()) {
         key.setInteger(0);
-        value = &b->p.vector[0];
-    } else if (kind() == VK::Hash && b->p.hash && b->p.hash->size() != 0) {
-        const HashTable::Entry& e = b->p.hash->at(b->p.hash->first());
+        value = &largeOf(*this).vector[0];
+    } else if (const HashTable* t = kind() == VK::Hash ? largeOf(*this).hash.get() : nullptr; t && t->size() != 0) {
+        const HashTable::Entry& e = t->at(t->first());
         key = e.key;
         value = &e.value;
     }
@@ -650,15 +691,14 @@ Value Value::firstKey(Value* valueOut) const {
 Value Value::nextKey(const Value& key, Value* valueOut) const {
     Value next;
     const Value* value = &undef();
-    const Body* b = ValueAccess::get(*this);
     if (kind() == VK::Vector) {
         const std::int64_t i = std::int64_t{key.toInteger()} + 1;
-        if (i >= 1 && i < static_cast<std::int64_t>(b->p.vector.size())) {
+        if (i >= 1 && i < static_cast<std::int64_t>(largeOf(*this).vector.size())) {
             next.setInteger(static_cast<std::int32_t>(i));
-            value = &b->p.vector[static_cast<std::size_t>(i)];
+            value = &largeOf(*this).vector[static_cast<std::size_t>(i)];
         }
-    } else if (kind() == VK::Hash && key.isString() && b->p.hash) {
-        const HashTable& t = *b->p.hash;
+    } else if (kind() == VK::Hash && key.isString() && largeOf(*this).hash) {
+        const HashTable& t = *largeOf(*this).hash;
         const KeyText k = detail::textOf(key);
         std::uint32_t i = t.find(k, detail::hashText(k));
         if (i != HashTable::kNone) i = t.next(i);
@@ -697,7 +737,7 @@ void Value::appendAll(const Value& vector) {
     const Value source = vector;  // keeps it whole even when it is this Value or lives inside it
     std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
     if (!source.isVector()) return;
-    const std::vector<Value>& from = ValueAccess::get(source)->p.vector;
+    const std::vector<Value>& from = largeOf(source).vector;
     if (from.size() > kMaxVectorSize - v.size()) throw std::bad_alloc();
     v.insert(v.end(), from.begin(), from.end());
 }
@@ -705,7 +745,7 @@ void Value::appendAll(const Value& vector) {
 Value& Value::entry(const Value& key) {
     const Value keep = key;  // the key may live inside this Value, which is about to change
     detail::KeyArg k(keep);
-    Body* b = detail::writable(*this, VK::Hash);
+    detail::LargeBody* b = detail::writable(*this, VK::Hash);
     if (!b->p.hash) b->p.hash = std::make_unique<HashTable>();
     return b->p.hash
         ->findOrInsert(k.text(), k.hash(),
@@ -745,16 +785,15 @@ std::uint32_t Value::eraseKey(std::u16string_view key) {
 
 Value Value::keys(bool includeUndefined) const {
     Value out;
-    const Body* b = ValueAccess::get(*this);
     if (kind() == VK::Vector) {
-        std::vector<Value>& keys = detail::fresh(out, VK::Vector)->p.vector;
-        keys.reserve(b->p.vector.size());
-        for (std::size_t i = 0; i < b->p.vector.size(); ++i)
-            if (includeUndefined || b->p.vector[i].kind() != VK::Undef)
+        std::vector<Value>& keys = detail::freshLarge(out, VK::Vector)->p.vector;
+        keys.reserve(largeOf(*this).vector.size());
+        for (std::size_t i = 0; i < largeOf(*this).vector.size(); ++i)
+            if (includeUndefined || largeOf(*this).vector[i].kind() != VK::Undef)
                 keys.emplace_back(static_cast<std::int32_t>(i));
     } else if (kind() == VK::Hash) {
-        std::vector<Value>& keys = detail::fresh(out, VK::Vector)->p.vector;
-        if (const HashTable* t = b->p.hash.get()) {
+        std::vector<Value>& keys = detail::freshLarge(out, VK::Vector)->p.vector;
+        if (const HashTable* t = largeOf(*this).hash.get()) {
             keys.reserve(t->size());
             for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
                 if (includeUndefined || t->at(i).value.kind() != VK::Undef) keys.push_back(t->at(i).key);
@@ -766,9 +805,9 @@ Value Value::keys(bool includeUndefined) const {
 Value Value::values() const {
     if (kind() == VK::Vector) return *this;
     Value out;
-    std::vector<Value>& values = detail::fresh(out, VK::Vector)->p.vector;
+    std::vector<Value>& values = detail::freshLarge(out, VK::Vector)->p.vector;
     if (kind() == VK::Hash) {
-        if (const HashTable* t = ValueAccess::get(*this)->p.hash.get()) {
+        if (const HashTable* t = largeOf(*this).hash.get()) {
             values.reserve(t->size());
             for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
                 values.push_back(t->at(i).value);
@@ -859,16 +898,14 @@ private:
             return true;
         }
         if (diffPath_) diffPath_->setEmptyVector();
-        const Body* x = ValueAccess::get(a);
-        const Body* y = ValueAccess::get(b);
         switch (ka) {
             case VK::Undef: r = 1; return true;  // two Undef values never compare equal
             case VK::NarrowString:
             case VK::WideString: r = compareText(textOf(a), textOf(b), caseSensitive_); return true;
-            case VK::Integer: r = threeWay(x->p.integer, y->p.integer); return true;
-            case VK::Float: r = threeWay(x->p.real, y->p.real); return true;  // a NaN is equal to all
-            case VK::Pointer: r = threeWay(x->p.address, y->p.address); return true;
-            case VK::Boolean: r = threeWay(x->p.boolean, y->p.boolean); return true;
+            case VK::Integer: r = threeWay(scalarOf(a).integer, scalarOf(b).integer); return true;
+            case VK::Float: r = threeWay(scalarOf(a).real, scalarOf(b).real); return true;  // a NaN is equal to all
+            case VK::Pointer: r = threeWay(scalarOf(a).address, scalarOf(b).address); return true;
+            case VK::Boolean: r = threeWay(scalarOf(a).boolean, scalarOf(b).boolean); return true;
             case VK::Vector: {
                 const std::uint32_t n = a.size();
                 r = threeWay(n, b.size());

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 #include <new>
+#include <string>
+#include <thread>
+#include <tuple>
 
 #include "tests/value/value_builders.h"
 #include "value/body_pool.h"
@@ -186,11 +188,147 @@ TEST(ValueCopyOnWrite, CopiesAreSharedReadsNeverDetachWritesCopyOnceShallow) {
     a = Value();
     EXPECT_EQ(liveBodies(), start) << "a's Vector and its elements 0 and 1, no longer shared, are freed";
 
-    Value v = N("text");  // released bodies are reused for any kind
+    Value v = N("text");  // a kind change swaps or reuses the body: the count stays one
     v.setInteger(1);
     v.setEmptyVector();
     v.entry(N("k"));  // the Hash itself plus the key's body
     EXPECT_EQ(liveBodies(), start + 2);
+}
+
+// Scalars live in small bodies, strings and containers in large ones; a body freed into the wrong
+// class's list would later be handed out overlapping a neighbour. This fills many fresh bodies of
+// both classes, interleaved, and reads every one back.
+void expectBodiesDisjoint(const char* after) {
+    constexpr int kEach = 64;
+    Value ints[kEach], texts[kEach];
+    for (int i = 0; i < kEach; ++i) {
+        ints[i].setInteger(i * 1001);
+        texts[i].setNarrowString("text #" + std::to_string(i) + " fills its inline room");
+    }
+    for (int i = 0; i < kEach; ++i) {
+        ASSERT_EQ(ints[i].toInteger(), i * 1001) << after;
+        ASSERT_EQ(texts[i].toNarrowString(), "text #" + std::to_string(i) + " fills its inline room") << after;
+    }
+}
+
+// A Value switching kinds back and forth, crossing between the two body sizes, alone and shared.
+TEST(ValueBodies, KindChangesAcrossSizesKeepValuesCountsAndNeighbours) {
+    using Set = std::function<void(Value&)>;
+    struct Row { const char* name; Set set; std::string want; };
+    const Row rows[] = {
+        {"integer", [](Value& v) { v.setInteger(-7); }, "i-7"},
+        {"float", [](Value& v) { v.setFloat(2.5); }, "f2.5"},
+        {"pointer", [](Value& v) { v.setPointer(reinterpret_cast<const void*>(0x40)); }, "p64"},
+        {"boolean", [](Value& v) { v.setBoolean(true); }, "btrue"},
+        {"short narrow", [](Value& v) { v.setNarrowString("ab"); }, "n'ab'"},
+        {"long wide", [](Value& v) { v.setWideString(u"a wide text longer than the inline room"); },
+         "w'a wide text longer than the inline room'"},
+        {"vector of both sizes",
+         [](Value& v) {
+             v.setEmptyVector();
+             v.appendSlot().setFloat(0.5);
+             v.appendSlot().setNarrowString("x");
+         },
+         "[f0.5,n'x']"},
+        {"hash of both sizes", [](Value& v) { v.entry(N("k")) = vec({B(false), I(3)}); }, "{k:[bfalse,i3]}"},
+    };
+    const std::int64_t start = liveBodies();
+    for (const Row& from : rows) {
+        for (const Row& to : rows) {
+            const std::string name = std::string(from.name) + " -> " + to.name;
+            {
+                Value v;
+                from.set(v);
+                to.set(v);
+                EXPECT_EQ(dump(v), to.want) << name << ", private";
+                from.set(v);
+                EXPECT_EQ(dump(v), from.want) << name << " and back, private";
+            }
+            EXPECT_EQ(liveBodies(), start) << name << ", private";
+            {
+                Value v;
+                from.set(v);
+                const Value other = v;
+                to.set(v);
+                EXPECT_EQ(dump(v), to.want) << name << ", shared";
+                EXPECT_EQ(dump(other), from.want) << name << ": the other handle keeps its value";
+                Value third = v;
+                from.set(v);
+                EXPECT_EQ(dump(v), from.want) << name << " and back, shared";
+                EXPECT_EQ(dump(third), to.want) << name << " and back: the other handle keeps its value";
+                EXPECT_NE(v.identity(), other.identity()) << name << ": equal values, separate data";
+            }
+            EXPECT_EQ(liveBodies(), start) << name << ", shared";
+            expectBodiesDisjoint(name.c_str());
+        }
+    }
+}
+
+// Builds `levels` nested containers, Hash and Vector in turn, each also holding scalars and strings.
+Value mixedTree(int levels) {
+    Value root;
+    Value* slot = &root;
+    for (int i = 0; i < levels; ++i) {
+        if (i % 2 == 0) {
+            slot->entry(N("i")).setInteger(i);
+            slot->entry(N("t")).setWideString(u"a wide text longer than the inline room");
+            slot = &slot->entry(N("next"));
+        } else {
+            slot->element(0).setBoolean(true);
+            slot->element(1).setFloat(i + 0.5);
+            slot->element(2).setPointer(slot);
+            slot = &slot->element(3);
+        }
+    }
+    slot->setNarrowString("leaf");
+    return root;
+}
+
+TEST(ValueBodies, DeepMixedTreesReleaseEveryBodyOnce) {
+    constexpr int kLevels = 100'000;
+    const std::int64_t start = liveBodies();
+    {
+        Value tree = mixedTree(kLevels);
+        // A middle level held from outside survives the root's release with all it holds.
+        Value middle = tree.resolve(vec({N("next"), I(3), N("next"), I(3)}));
+        ASSERT_EQ(dump(middle.find(N("i"))), "i4");
+        const std::int64_t whole = liveBodies() - start;
+        tree = Value();
+        EXPECT_LT(liveBodies() - start, whole);
+        EXPECT_GT(liveBodies() - start, whole / 2) << "the middle level's subtree stays";
+        EXPECT_EQ(dump(middle.find(N("i"))), "i4");
+        EXPECT_EQ(middle.resolve(vec({N("next"), I(1)})).toFloat(), 5.5);
+        Value deepest = middle;
+        for (int i = 4; i < kLevels; ++i) deepest = deepest.resolve(i % 2 == 0 ? N("next") : I(3));
+        EXPECT_EQ(dump(deepest), "n'leaf'");
+        deepest = Value();
+        middle.setInteger(0);  // drops the rest of the tree for a small body
+        expectBodiesDisjoint("releasing a deep tree");
+    }
+    EXPECT_EQ(liveBodies(), start);
+}
+
+// A body freed on another thread joins that thread's list of its own class: a fresh thread that
+// releases a tree can build the same tree again from what it freed, without a new slab.
+TEST(ValueBodies, AThreadReusesWhatItFreedClassByClass) {
+    constexpr int kLevels = 2'000;
+    Value tree = mixedTree(kLevels);
+    std::int64_t freed = 0, rebuilt = 0;
+    std::size_t grown = 1;
+    std::string leaf;
+    std::thread([&] {
+        tree = Value();
+        freed = -detail::poolStats().liveBodies;
+        const std::size_t reserved = detail::poolStats().reservedBytes;
+        Value again = mixedTree(kLevels);
+        grown = detail::poolStats().reservedBytes - reserved;
+        rebuilt = detail::poolStats().liveBodies + freed;
+        leaf = again.resolve(vec({N("next"), I(3), N("next"), I(3)})).find(N("t")).toNarrowString();
+    }).join();
+    EXPECT_EQ(freed, rebuilt) << "the same tree has the same bodies";
+    EXPECT_GT(freed, 5 * kLevels / 2);
+    EXPECT_EQ(grown, 0u) << "every body came from a free list of its own class";
+    EXPECT_EQ(leaf, "a wide text longer than the inline room");
 }
 
 TEST(ValueLimits, RefusedIndicesNeverWriteOutsideTheVector) {
