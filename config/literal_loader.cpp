@@ -325,7 +325,10 @@ private:
         if constexpr (std::is_same_v<C, char16_t>) {
             buffer_.append(from, to);
         } else {
-            for (; from != to; ++from) buffer_ += unit(*from);
+            const std::size_t old = buffer_.size(), n = static_cast<std::size_t>(to - from);
+            buffer_.resize(old + n);
+            char16_t* out = buffer_.data() + old;
+            for (std::size_t i = 0; i < n; ++i) out[i] = unit(from[i]);
         }
     }
 

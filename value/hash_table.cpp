@@ -125,6 +125,28 @@ std::uint64_t keyHash(KeyText t) noexcept {
     return hashUnits(static_cast<const char*>(t.data), t.length, narrowUnit);
 }
 
+namespace {
+
+// A slot of an index with `mask` + 1 slots: the entry index in the mask's bits, tag bits above it.
+// Home slot and tag come from disjoint bits of keyHash, so keys sharing a home differ in their tags
+// as if at random, and a larger index keeps a subset of the tag.
+std::uint32_t homeOf(std::uint64_t kh, std::uint32_t mask) noexcept {
+    return static_cast<std::uint32_t>(kh) & mask;
+}
+std::uint32_t tagOf(std::uint64_t kh, std::uint32_t mask) noexcept {
+    return static_cast<std::uint32_t>(kh >> 32) & ~mask;
+}
+
+void prefetch(const void* address) noexcept {  // starts a cache miss ahead of the read that needs it
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+}  // namespace
+
 HashTable::HashTable(const HashTable& other)
     : heads_(other.heads_),
       used_(other.used_),
@@ -154,43 +176,52 @@ std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
 
 // The tags screen out the other keys of a probe run without touching their entries, which lie
 // anywhere in memory; a key is the same when its hashCode and its text are, as without an index.
-std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept {
-    const std::uint32_t last = indexSlots() - 1;
-    for (std::uint32_t s = homeSlot(tag);; s = (s + 1) & last) {
-        const Slot& slot = index_[s];
-        if (slot.entry == kNone) return kNone;
-        if (slot.tag != tag) continue;
-        const Entry& e = at(slot.entry);
+std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept {
+    const std::uint32_t mask = indexSlots() - 1;
+    const std::uint32_t tag = tagOf(kh, mask);
+    for (std::uint32_t s = homeOf(kh, mask);; s = (s + 1) & mask) {
+        const Slot slot = index_[s];
+        if (slot == kEmpty) return kNone;
+        if ((slot & ~mask) != tag) continue;
+        const Entry& e = at(slot & mask);
         if (e.hash == hash && equalText(textOf(e.key), key)) return s;
     }
 }
 
-void HashTable::placeInIndex(std::uint32_t entry, std::uint32_t tag) noexcept {
-    const std::uint32_t last = indexSlots() - 1;
-    std::uint32_t s = homeSlot(tag);
-    while (index_[s].entry != kNone) s = (s + 1) & last;
-    index_[s] = {entry, tag};
+void HashTable::placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept {
+    const std::uint32_t mask = indexSlots() - 1;
+    std::uint32_t s = homeOf(kh, mask);
+    while (index_[s] != kEmpty) s = (s + 1) & mask;
+    index_[s] = tagOf(kh, mask) | entry;
 }
 
 // Backward-shift deletion: every later entry of the probe run whose path from its home slot passes
 // the hole moves into it, so a probe that stops at the first empty slot still finds everything.
+// A slot does not hold its home, so each entry of the run hashes its key again. The run is short
+// (a few entries at 3/4 full or less), but its entries and their keys lie anywhere in memory: the
+// first kAhead are fetched, entries then keys, before any is hashed, so that the misses overlap.
 void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
-    const std::uint32_t last = indexSlots() - 1;
+    constexpr std::uint32_t kAhead = 8;
+    const std::uint32_t mask = indexSlots() - 1;
+    std::uint32_t ahead = 0;
+    for (std::uint32_t s = (slot + 1) & mask; ahead < kAhead && index_[s] != kEmpty; s = (s + 1) & mask, ++ahead)
+        prefetch(&at(index_[s] & mask));
+    for (std::uint32_t k = 1; k <= ahead; ++k) prefetch(at(index_[(slot + k) & mask] & mask).key.identity());
     std::uint32_t hole = slot;
-    for (std::uint32_t s = (slot + 1) & last; index_[s].entry != kNone; s = (s + 1) & last) {
-        const std::uint32_t home = homeSlot(index_[s].tag);
-        if (((s - home) & last) >= ((s - hole) & last)) {
+    for (std::uint32_t s = (slot + 1) & mask; index_[s] != kEmpty; s = (s + 1) & mask) {
+        const std::uint32_t home = homeOf(keyHash(textOf(at(index_[s] & mask).key)), mask);
+        if (((s - home) & mask) >= ((s - hole) & mask)) {
             index_[hole] = index_[s];
             hole = s;
         }
     }
-    index_[hole].entry = kNone;
+    index_[hole] = kEmpty;
 }
 
-std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept {
+std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept {
     if (index_) {
-        const std::uint32_t s = slotOf(key, hash, tag);
-        return s == kNone ? kNone : index_[s].entry;
+        const std::uint32_t s = slotOf(key, hash, kh);
+        return s == kNone ? kNone : index_[s] & (indexSlots() - 1);
     }
     for (std::uint32_t i = heads_[bucketOf(hash)]; i != kNone;) {
         const Entry& e = at(i);
@@ -230,7 +261,31 @@ void HashTable::openBucket() {
     *move = kNone;
 }
 
-std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint32_t tag) {
+// The old slots do not say where their entries' homes are, so the index is filled from the entries
+// themselves, hashing each key again: entries and their keys lie roughly in insertion order, so this
+// reads memory nearly in sequence. The writes land anywhere in the index; the homes of a batch are
+// fetched ahead so that their cache misses overlap.
+void HashTable::indexEntries() noexcept {
+    constexpr std::uint32_t kBatch = 16;
+    const std::uint32_t mask = indexSlots() - 1;
+    std::uint32_t entries[kBatch];
+    std::uint64_t hashes[kBatch];
+    for (std::uint32_t from = 0; from < used_; from += kBatch) {
+        const std::uint32_t to = std::min(used_, from + kBatch);
+        std::uint32_t n = 0;
+        for (std::uint32_t j = from; j < to; ++j) {
+            const Value& k = at(j).key;
+            if (k.kind() == ValueKind::Undef) continue;  // not yet keyed (see insertNew) or erased
+            entries[n] = j;
+            hashes[n] = keyHash(textOf(k));
+            prefetch(&index_[homeOf(hashes[n], mask)]);
+            ++n;
+        }
+        for (std::uint32_t b = 0; b < n; ++b) placeInIndex(entries[b], hashes[b]);
+    }
+}
+
+std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh) {
     // Every allocation that may fail comes before any change, so a failure leaves the table whole.
     if (heads_.capacity() == heads_.size() && count_ >= 4 * heads_.size())
         heads_.reserve(heads_.size() * 2);
@@ -243,20 +298,15 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint32_
     }
     const std::uint32_t i = newEntry();
     if (grown) {
-        std::fill_n(grown.get(), std::size_t{1} << grownBits, Slot{kNone, 0});
-        std::unique_ptr<Slot[]> old = std::exchange(index_, std::move(grown));
-        const std::uint32_t oldSlots = old ? std::uint32_t{1} << indexBits_ : 0;
+        std::fill_n(grown.get(), std::size_t{1} << grownBits, kEmpty);
+        if (!index_) kh = keyHash(key);  // the caller had no index to compute it for
+        index_ = std::move(grown);
         indexBits_ = grownBits;
-        if (old) {
-            for (std::uint32_t s = 0; s < oldSlots; ++s)
-                if (old[s].entry != kNone) placeInIndex(old[s].entry, old[s].tag);
-        } else {  // the first index: the chains hold every live entry, and the new one is not linked yet
-            for (std::uint32_t head : heads_)
-                for (std::uint32_t j = head; j != kNone; j = at(j).next) placeInIndex(j, tagOf(textOf(at(j).key)));
-            tag = tagOf(key);
-        }
+        // An index fills up only when every entry is live (count_ + 1 passes 3/4 of the slots, which
+        // used_ never does), so entry i, just carved, is the one without a key here.
+        indexEntries();
     }
-    if (index_) placeInIndex(i, tag);
+    if (index_) placeInIndex(i, kh);
     if (count_ >= 4 * heads_.size()) openBucket();
     std::uint32_t& head = heads_[bucketOf(hash)];
     Entry& e = at(i);
@@ -270,9 +320,9 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint32_
 
 bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
     if (index_) {
-        const std::uint32_t s = slotOf(key, hash, tagOf(key));
+        const std::uint32_t s = slotOf(key, hash, keyHash(key));
         if (s == kNone) return false;
-        const std::uint32_t i = index_[s].entry;
+        const std::uint32_t i = index_[s] & (indexSlots() - 1);
         removeFromIndex(s);
         // The chains link one way: the link naming entry i is found by walking its bucket, which
         // compares indices only.

@@ -13,12 +13,20 @@
 //   Value::entry stays valid while other entries come and go; erased entries are reused.
 // - Lookup index. hashText is part of the language and collides badly on keys that differ only in
 //   trailing digits (a million "keyN" share ~40,000 values), so once a table has held kIndexFrom
-//   entries, find, insert and erase go through an open-addressing array of entry indices keyed by
-//   keyHash instead of walking the chains. The chains are still kept exactly as above: they alone
-//   decide the order. The array holds every live entry once and nothing else, each with the low 32
-//   bits of its keyHash, which pick its home slot; linear probing, at most 3/4 full (8 bytes a
-//   slot: 10.7 to 21.3 bytes per entry), erasing shifts the rest of the probe run back so there are
-//   no tombstones. Below kIndexFrom a table has no array at all.
+//   entries, find, insert and erase go through an open-addressing array keyed by keyHash instead of
+//   walking the chains. The chains are still kept exactly as above: they alone decide the order. The
+//   array holds every live entry once and nothing else, in a 4-byte slot: the low indexBits_ bits are
+//   the entry index, the others a tag (the same bits of keyHash's high half), while the low
+//   indexBits_ bits of keyHash pick the home slot; the tag screens out most other keys of a probe run
+//   without touching their entries. Linear probing, at most 3/4 full (5.3 to 10.7 bytes per entry),
+//   erasing shifts the rest of the probe run back so there are no tombstones. Where the home slot of
+//   a stored entry is needed (growth, that shift), keyHash is computed again from the entry's key.
+//   Below kIndexFrom a table has no array at all.
+// - An entry index fits beside its tag: an entry is carved only when the free list is empty, that is
+//   when every entry is live, so the indices in use stay below the most entries the table has held
+//   at once, and the index, never shrinking and at most 3/4 full, has at least 4/3 as many slots.
+//   The index bits of a slot are thus never all ones, and the all-ones word marks an empty slot.
+//   For the same reason the index fills up only when no entry is erased.
 #pragma once
 
 #include <bit>
@@ -58,7 +66,7 @@ public:
     static constexpr std::uint32_t kIndexFrom = 32;  // entries held when the lookup index appears
 
     struct Entry {
-        Value key;
+        Value key;  // a string; Undef while the entry is erased or still being added
         Value value;
         std::uint32_t hash = 0;     // hashText of the key
         std::uint32_t next = kNone; // next entry of the bucket chain, or of the free list when erased
@@ -70,8 +78,10 @@ public:
 
     std::uint32_t size() const noexcept { return count_; }
     std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept {  // entry index or kNone
-        return find(key, hash, index_ ? tagOf(key) : 0);
+        return find(key, hash, index_ ? keyHash(key) : 0);
     }
+    // Slots of the lookup index, 0 while there is none: what the index costs, for tests and benchmarks.
+    std::uint32_t indexSlots() const noexcept { return index_ ? std::uint32_t{1} << indexBits_ : 0; }
     // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
     template <class MakeKey>
     Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
@@ -98,17 +108,13 @@ private:
         const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
         return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
     }
-    struct Slot {
-        std::uint32_t entry;  // kNone when the slot is empty
-        std::uint32_t tag;    // tagOf the entry's key
-    };
-    static std::uint32_t tagOf(KeyText key) noexcept { return static_cast<std::uint32_t>(keyHash(key)); }
-    // `tag` is tagOf(key) when the table has an index, unused otherwise.
-    std::uint32_t find(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept;
-    std::uint32_t indexSlots() const noexcept { return index_ ? std::uint32_t{1} << indexBits_ : 0; }
-    std::uint32_t homeSlot(std::uint32_t tag) const noexcept { return tag & (indexSlots() - 1); }
-    std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint32_t tag) const noexcept;  // or kNone
-    void placeInIndex(std::uint32_t entry, std::uint32_t tag) noexcept;
+    using Slot = std::uint32_t;  // tag bits above the entry index
+    static constexpr Slot kEmpty = 0xFFFFFFFFu;
+    // `kh` is keyHash(key) when the table has an index, unused otherwise.
+    std::uint32_t find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;
+    std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;  // or kNone
+    void placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept;
+    void indexEntries() noexcept;  // places every live entry into an empty index
     void removeFromIndex(std::uint32_t slot) noexcept;
     std::uint32_t mask() const noexcept {  // the smallest 2^k - 1 covering the open buckets
         return std::bit_ceil(static_cast<std::uint32_t>(heads_.size())) - 1;
@@ -118,7 +124,7 @@ private:
     std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
     std::uint32_t newEntry();
     void openBucket();
-    std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint32_t tag);
+    std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh);
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
 
     // Field order keeps a table without an index as small as it was before there was one.
@@ -135,11 +141,11 @@ static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= 72, "a small table cost
 
 template <class MakeKey>
 HashTable::Entry& HashTable::findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey) {
-    const std::uint32_t tag = index_ ? tagOf(key) : 0;
-    std::uint32_t i = find(key, hash, tag);
+    const std::uint64_t kh = index_ ? keyHash(key) : 0;
+    std::uint32_t i = find(key, hash, kh);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
-        i = insertNew(key, hash, tag);
+        i = insertNew(key, hash, kh);
         at(i).key = std::move(stored);
     }
     return at(i);

@@ -271,19 +271,23 @@ TEST(HashLookup, NarrowAndWideSpellingsNameOneEntryInSmallAndLargeTables) {
     }
 }
 
-// The index is only as fast as its hash spreads keys that hashCode lumps together.
+// The index is only as fast as its hash spreads keys that hashCode lumps together, both in the
+// home slot (the low bits) and in the tag that screens keys sharing a probe run (high-half bits).
 TEST(HashLookup, KeyHashSeparatesCollidingKeys) {
     for (const std::vector<std::string>& keys : {trailingDigits(100000), oneHashCode(4)}) {
         std::set<std::uint64_t> full;
-        std::set<std::uint32_t> slots;
+        std::set<std::uint32_t> slots, homeAndTag;
         const std::uint32_t slotCount = std::bit_ceil(static_cast<std::uint32_t>(keys.size())) * 2;
         const std::uint32_t mask = slotCount - 1;
         for (const std::string& k : keys) {
             const std::uint64_t h = detail::keyHash(detail::KeyText::of(k));
             full.insert(h);
             slots.insert(static_cast<std::uint32_t>(h) & mask);
+            homeAndTag.insert((static_cast<std::uint32_t>(h) & mask) | (static_cast<std::uint32_t>(h >> 32) & ~mask));
         }
         EXPECT_EQ(full.size(), keys.size()) << keys.front();
+        // n keys spread over 2^32 values: n^2 / 2^33 pairs coincide on average, about one here.
+        EXPECT_GE(homeAndTag.size() + 20, keys.size()) << keys.front();
         // Random placement of n keys in s slots fills s(1 - e^(-n/s)) of them on average, give or
         // take a few hundred at most here; a hash that keeps the weak hash's structure fills far fewer.
         const double expected = slotCount * (1 - std::exp(-double(keys.size()) / slotCount));
@@ -340,6 +344,143 @@ TEST(HashLookup, AFailedAllocationLeavesTheTableWhole) {
         EXPECT_EQ(t.find(text(added), addedHash), filled) << "the failed attempts took no entry";
         EXPECT_EQ(t.size(), filled + 1);
     }
+}
+
+// A HashTable used directly, for what a Value does not show: entry indices and the index's size.
+class Table {
+public:
+    std::uint32_t insert(const std::string& k, int value) {
+        t_.findOrInsert(text(k), code(k), [&] { return N(k); }).value = I(value);
+        return find(k);
+    }
+    std::uint32_t find(const std::string& k) const { return t_.find(text(k), code(k)); }
+    bool erase(const std::string& k) { return t_.erase(text(k), code(k)); }
+    const detail::HashTable& table() const { return t_; }
+
+    // Every key of the model is found with its value, no other key of `universe` is, and no entry
+    // index reaches 3/4 of the slots: the bits beside a slot's tag always hold it.
+    ::testing::AssertionResult matches(const std::map<std::string, int>& model,
+                                       const std::vector<std::string>& universe) const {
+        if (t_.size() != model.size())
+            return ::testing::AssertionFailure() << "size " << t_.size() << ", expected " << model.size();
+        for (const std::string& k : universe) {
+            const auto it = model.find(k);
+            const std::uint32_t i = find(k);
+            if (it == model.end()) {
+                if (i != detail::HashTable::kNone) return ::testing::AssertionFailure() << k << " is still found";
+                continue;
+            }
+            if (i == detail::HashTable::kNone) return ::testing::AssertionFailure() << k << " is lost";
+            if (t_.at(i).value.toInteger() != it->second)
+                return ::testing::AssertionFailure() << k << " finds entry " << i << " of another key";
+            if (4 * std::uint64_t{i} >= 3 * std::uint64_t{t_.indexSlots()})
+                return ::testing::AssertionFailure() << k << " has entry " << i << " with only "
+                                                     << t_.indexSlots() << " slots";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    static detail::KeyText text(const std::string& k) { return detail::KeyText::of(k); }
+    static std::uint32_t code(const std::string& k) { return detail::hashText(text(k)); }
+    detail::HashTable t_;
+};
+
+// Tables filled to the index's limit, then emptied in different patterns and refilled with other
+// keys, which take the erased entries: every entry up to the highest the index allows is in use
+// again each round, yet the index neither grows nor loses a key until one key more arrives.
+TEST(HashLookup, ReusedEntriesStayWithinTheIndexThatHoldsThem) {
+    struct Row {
+        const char* name;
+        std::uint32_t erasedFrom, erasedTo, erasedStep;  // entry positions, in insertion order
+    };
+    for (std::uint32_t slots : {64u, 256u, 4096u}) {
+        const std::uint32_t limit = slots / 4 * 3;
+        const Row rows[] = {
+            {"the newest quarter", limit - limit / 4, limit, 1},
+            {"every third", 0, limit, 3},
+            {"all but two, below the index threshold", 1, limit - 1, 1},
+            {"the oldest half", 0, limit / 2, 1},
+        };
+        SCOPED_TRACE(std::to_string(slots) + " slots");
+        Table t;
+        std::map<std::string, int> model;
+        std::vector<std::string> live, universe;
+        for (std::uint32_t i = 0; i < limit; ++i) {
+            live.push_back("key" + std::to_string(i));
+            ASSERT_EQ(t.insert(live.back(), static_cast<int>(i)), i);
+            model[live.back()] = static_cast<int>(i);
+        }
+        universe = live;
+        ASSERT_EQ(t.table().indexSlots(), slots);
+        ASSERT_TRUE(t.matches(model, universe));
+        int next = 0;
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            std::vector<std::string> kept;
+            for (std::uint32_t p = 0; p < live.size(); ++p) {
+                if (p >= r.erasedFrom && p < r.erasedTo && (p - r.erasedFrom) % r.erasedStep == 0) {
+                    ASSERT_TRUE(t.erase(live[p])) << live[p];
+                    model.erase(live[p]);
+                } else {
+                    kept.push_back(live[p]);
+                }
+            }
+            ASSERT_TRUE(t.matches(model, universe)) << "after erasing";
+            while (kept.size() < limit) {
+                kept.push_back("new" + std::to_string(next++));
+                universe.push_back(kept.back());
+                t.insert(kept.back(), -next);
+                model[kept.back()] = -next;
+            }
+            live = std::move(kept);
+            std::vector<std::uint32_t> entries;
+            for (const std::string& k : live) entries.push_back(t.find(k));
+            std::sort(entries.begin(), entries.end());
+            EXPECT_EQ(entries.front(), 0u);
+            EXPECT_EQ(entries.back(), limit - 1) << "the refill took the erased entries, no new ones";
+            EXPECT_EQ(std::unique(entries.begin(), entries.end()), entries.end());
+            ASSERT_EQ(t.table().indexSlots(), slots) << "reuse does not grow the index";
+            ASSERT_TRUE(t.matches(model, universe)) << "after refilling";
+        }
+        t.insert("one more", 1);
+        model["one more"] = 1;
+        universe.push_back("one more");
+        EXPECT_EQ(t.table().indexSlots(), 2 * slots);
+        EXPECT_TRUE(t.matches(model, universe)) << "after growing";
+    }
+}
+
+// The largest index sizes a test reaches cheaply, where a slot keeps the fewest tag bits: 2^19
+// slots filled to the limit (13 tag bits), then grown to 2^20 (12) and thinned out. Key i has value
+// i; `erased` says which keys are gone.
+TEST(HashLookup, LargeIndexesFindEveryKey) {
+    constexpr std::uint32_t kSlots = 1u << 19;
+    constexpr std::uint32_t kLimit = kSlots / 4 * 3;
+    const std::vector<std::string> keys = trailingDigits(static_cast<int>(kLimit) + 1000);
+    Table t;
+    auto allFound = [&](std::uint32_t inserted, auto erased) -> ::testing::AssertionResult {
+        for (std::uint32_t i = 0; i < keys.size(); ++i) {
+            const std::uint32_t at = t.find(keys[i]);
+            const bool present = i < inserted && !erased(i);
+            if (present != (at != detail::HashTable::kNone))
+                return ::testing::AssertionFailure() << keys[i] << (present ? " is lost" : " is still found");
+            if (present && t.table().at(at).value.toInteger() != static_cast<int>(i))
+                return ::testing::AssertionFailure() << keys[i] << " finds entry " << at << " of another key";
+        }
+        return ::testing::AssertionSuccess();
+    };
+    auto none = [](std::uint32_t) { return false; };
+    for (std::uint32_t i = 0; i < kLimit; ++i) t.insert(keys[i], static_cast<int>(i));
+    ASSERT_EQ(t.table().indexSlots(), kSlots);
+    ASSERT_TRUE(allFound(kLimit, none)) << "full";
+    for (std::uint32_t i = kLimit; i < keys.size(); ++i) t.insert(keys[i], static_cast<int>(i));
+    ASSERT_EQ(t.table().indexSlots(), 2 * kSlots);
+    ASSERT_TRUE(allFound(static_cast<std::uint32_t>(keys.size()), none)) << "grown";
+    for (std::uint32_t i = 0; i < keys.size(); i += 5) ASSERT_TRUE(t.erase(keys[i])) << keys[i];
+    EXPECT_TRUE(allFound(static_cast<std::uint32_t>(keys.size()), [](std::uint32_t i) { return i % 5 == 0; }))
+        << "thinned out";
+    EXPECT_EQ(t.table().size(), keys.size() - (keys.size() + 4) / 5);
 }
 
 }  // namespace
