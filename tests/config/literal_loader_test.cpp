@@ -253,3 +253,24 @@ TEST(LiteralLoader, StopsShortOfTheNestingLimit) {
 
 }  // namespace
 }  // namespace orvane::config
+
+namespace orvane::config {
+namespace {
+
+// A text that comes back shares one body from its second use on, and texts seen only once never
+// push it out, in both ways of loading.
+TEST(LiteralLoader, RepeatedTextsShareOneBody) {
+    std::u16string plain = u"['a'] = 'same'; ['b'] = 'same';";
+    for (int i = 0; i < 2000; ++i) plain += u"['u" + widen(std::to_string(i)) + u"'] = 'once " + widen(std::to_string(i)) + u"';";
+    plain += u"['c'] = 'same';";
+    for (const std::u16string& text : {plain, plain + u"['x'] = 1 + 1;"}) {
+        ConfigParser parser;
+        ASSERT_TRUE(parser.parseText(text, Value(), false));
+        const Value& v = parser.variables;
+        EXPECT_EQ(v.findByName("b").identity(), v.findByName("c").identity());
+        EXPECT_NE(v.findByName("u1").identity(), v.findByName("u2").identity());
+    }
+}
+
+}  // namespace
+}  // namespace orvane::config
