@@ -160,12 +160,19 @@ private:
             if (wrote) result = std::move(item);
             return true;
         }
-        result.element(0) = std::move(item);
-        for (std::uint32_t i = 1; take(u','); ++i) {
+        // A list: its items wait on a stack, so that the Vector is allocated once, at its size.
+        const std::size_t base = items_.size();
+        items_.push_back(std::move(item));
+        while (take(u',')) {
             Value next;
             if (!skipSpace() || !primary(next, depth + 1, wrote) || !skipSpace()) return false;
-            result.element(i) = std::move(next);
+            items_.push_back(std::move(next));
         }
+        const std::size_t n = items_.size() - base;
+        if (n > Value::kMaxVectorSize) return false;  // the evaluator drops what lies past the bound
+        result.resize(static_cast<std::uint32_t>(n));
+        for (std::size_t i = 0; i < n; ++i) result.element(static_cast<std::uint32_t>(i)) = std::move(items_[base + i]);
+        items_.resize(base);
         return true;
     }
 
@@ -336,6 +343,7 @@ private:
     const C* p_;
     const C* const end_;
     std::vector<Step> steps_;  // keys of the paths being read, innermost statement's on top
+    std::vector<Value> items_; // items of the lists being read, innermost list's on top
     std::u16string buffer_;    // the string being read
     std::string digits_;       // the Float being read
     StringLiterals strings_;

@@ -261,7 +261,10 @@ namespace {
 // push it out, in both ways of loading.
 TEST(LiteralLoader, RepeatedTextsShareOneBody) {
     std::u16string plain = u"['a'] = 'same'; ['b'] = 'same';";
-    for (int i = 0; i < 2000; ++i) plain += u"['u" + widen(std::to_string(i)) + u"'] = 'once " + widen(std::to_string(i)) + u"';";
+    for (int i = 0; i < 2000; ++i) {
+        const std::u16string n = widen(std::to_string(i));
+        plain += u"['u" + n + u"'] = 'once " + n + u"';";
+    }
     plain += u"['c'] = 'same';";
     for (const std::u16string& text : {plain, plain + u"['x'] = 1 + 1;"}) {
         ConfigParser parser;
