@@ -1,5 +1,6 @@
 // Printing speed on generated settings trees of about 1, 10 and 50 MB of output text, counted in
-// characters (one byte each once the ASCII text is written out). Run: <build>/bin/print_bench
+// characters (one byte each once the ASCII text is written out), on one wide flat Hash, and with the
+// conversion to UTF-8 that writing a file adds. Run: <build>/bin/print_bench
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "config/printer.h"
+#include "value/text.h"
 #include "value/value.h"
 
 namespace {
@@ -96,5 +98,37 @@ void BM_PrintSettingsDescribed(benchmark::State& state) {
     state.counters["chars"] = static_cast<double>(chars);
 }
 BENCHMARK(BM_PrintSettingsDescribed)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// The whole road to a file's bytes: the text, then UTF-8.
+void BM_PrintSettingsUtf8(benchmark::State& state) {
+    const Value& tree = treeOf(state.range(0));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::string out = orvane::toUtf8(orvane::config::printConfig(tree, Value()));
+        bytes = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+}
+BENCHMARK(BM_PrintSettingsUtf8)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// One Hash of a million Integers: a top level of assignments, no nesting, where walking the Hash
+// itself is most of the work.
+void BM_PrintFlatHash(benchmark::State& state) {
+    static const Value flat = [] {
+        Value h;
+        for (std::int64_t i = 0; i < 1000000; ++i)
+            h.entry(text("key" + std::to_string(i))) = Value(static_cast<std::int32_t>(i * 7919 % 100000));
+        return h;
+    }();
+    std::size_t chars = 0;
+    for (auto _ : state) {
+        std::u16string out = orvane::config::printConfig(flat, Value());
+        chars = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+}
+BENCHMARK(BM_PrintFlatHash)->Unit(benchmark::kMillisecond);
 
 }  // namespace

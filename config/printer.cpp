@@ -11,12 +11,21 @@
 //   names of the frames above it lie at or after nameStart. A path child extends its parent's name in
 //   place; a block child starts a new one behind it. The buffer is cut back to a frame's nameEnd before
 //   each of its children, so a deep path layout costs the length of its longest name, not its square.
-// - Description options are read once per container, when its frame opens.
+// - Description options are read once per container, when its frame opens. A scalar (or an inline
+//   Vector of scalars) whose description sets no options is written on the spot, its name straight
+//   into the output: only containers and described values go through the name buffer and begin().
+// - Text is staged in a fixed block that is appended to the result whole, so the result grows by a
+//   few large appends, not one per token. Everything goes through the block, so order is kept.
+// - Numbers are written here with the conversions of formatTo's "%d" and "%g" (std::to_chars, general
+//   form, 6 significant digits, "nan"/"inf" signed by the sign bit); the tests hold them to formatTo.
 #include "config/printer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <deque>
+#include <limits>
 #include <utility>
 
 #include "value/text.h"
@@ -28,12 +37,23 @@ using VK = ValueKind;
 
 constexpr std::int32_t kNoGap = 2147483647;  // Order: no key written yet
 
+constinit const Value kUndef;  // what an absent option reads as
+constexpr std::uint32_t kLookAhead = 8;  // entries of a Hash whose data is fetched ahead of writing
+
+void prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 bool isContainer(const Value& v) { return v.kind() == VK::Vector || v.kind() == VK::Hash; }
 
 // An entry of a description or of one of its option groups. Most printing runs without a description,
 // so the common case is answered from the kind alone, before any key is hashed.
 const Value& option(const Value& group, std::string_view name) {
-    return group.kind() == VK::Hash ? group.findByName(name) : Value::undef();
+    return group.kind() == VK::Hash ? group.findByName(name) : kUndef;
 }
 
 std::int32_t orAutomatic(const Value& displayType) {
@@ -46,8 +66,123 @@ void appendInteger(std::u16string& out, std::int64_t v) {
     for (const char* p = digits; p != end; ++p) out += static_cast<char16_t>(*p);
 }
 
-void appendRepeated(std::u16string& out, std::int64_t n, char16_t c) {
-    if (n > 0) out.append(static_cast<std::size_t>(n), c);
+// The output: text is staged in a block of fixed size and appended to the result one block at a time.
+class Writer {
+public:
+    explicit Writer(std::u16string& out) : out_(out) {}
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void put(char16_t c) {
+        if (p_ == buf_ + kSize) flush();
+        *p_++ = c;
+    }
+
+    void put(std::u16string_view s) {
+        if (s.size() > room()) return putLong(s);
+        // Most pieces are a few characters long: a plain loop beats a call to memmove.
+        for (const char16_t c : s) *p_++ = c;
+    }
+
+    void repeat(std::int64_t n, char16_t c) {
+        if (n <= 0) return;
+        if (static_cast<std::uint64_t>(n) > room()) return repeatLong(n, c);
+        for (std::int64_t i = 0; i < n; ++i) *p_++ = c;
+    }
+
+    // ASCII text of at most kSize characters, widened.
+    void putAscii(const char* s, std::size_t n) {
+        if (n > room()) flush();
+        for (std::size_t i = 0; i < n; ++i) *p_++ = static_cast<char16_t>(static_cast<unsigned char>(s[i]));
+    }
+
+    void flush() {
+        const auto n = static_cast<std::size_t>(p_ - buf_);
+        // Growing fourfold copies a third of the text on the way instead of all of it; the capacity
+        // beyond the text is never written, so it costs address space, not memory. Past kFourfold
+        // the usual doubling takes over, so a huge text cannot claim four times its address space.
+        if (out_.capacity() - out_.size() < n) {
+            const std::size_t grown = out_.capacity() * (out_.capacity() < kFourfold ? 4 : 2);
+            out_.reserve(std::max(std::min(grown, out_.max_size()), out_.size() + n));
+        }
+        out_.append(buf_, n);
+        p_ = buf_;
+    }
+
+private:
+    static constexpr std::size_t kSize = 8192;
+    static constexpr std::size_t kFourfold = std::size_t{1} << 24;  // characters
+
+    std::size_t room() const { return static_cast<std::size_t>(buf_ + kSize - p_); }
+
+    void putLong(std::u16string_view s) {
+        flush();
+        if (s.size() > kSize) out_.append(s);
+        else p_ = std::copy(s.begin(), s.end(), p_);
+    }
+
+    void repeatLong(std::int64_t n, char16_t c) {
+        while (n > 0) {
+            if (p_ == buf_ + kSize) flush();
+            const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(n), room()));
+            p_ = std::fill_n(p_, k, c);
+            n -= static_cast<std::int64_t>(k);
+        }
+    }
+
+    std::u16string& out_;
+    char16_t buf_[kSize];
+    char16_t* p_ = buf_;
+};
+
+// "%d" of formatTo, two digits at a time.
+void writeInteger(Writer& w, std::int32_t v) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    char16_t digits[12];
+    char16_t* const end = digits + 12;
+    char16_t* q = end;
+    std::uint32_t mag = v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
+    while (mag >= 100) {
+        const std::uint32_t pair = 2 * (mag % 100);
+        mag /= 100;
+        *--q = static_cast<char16_t>(kPairs[pair + 1]);
+        *--q = static_cast<char16_t>(kPairs[pair]);
+    }
+    if (mag >= 10) {
+        *--q = static_cast<char16_t>(kPairs[2 * mag + 1]);
+        *--q = static_cast<char16_t>(kPairs[2 * mag]);
+    } else {
+        *--q = static_cast<char16_t>(u'0' + mag);
+    }
+    if (v < 0) *--q = u'-';
+    w.put(std::u16string_view(q, static_cast<std::size_t>(end - q)));
+}
+
+// "%g" of formatTo: the sign from the sign bit, then "nan", "inf" or the general form of 6 digits.
+void writeFloat(Writer& w, const double value) {
+    char buf[48];
+    char* p = buf;
+    double v = value;
+    if (std::signbit(v)) {
+        *p++ = '-';
+        v = -v;
+    }
+    if (v != v) {
+        p = std::copy_n("nan", 3, p);
+    } else if (v == std::numeric_limits<double>::infinity()) {
+        p = std::copy_n("inf", 3, p);
+    } else {
+        const std::to_chars_result r = std::to_chars(p, buf + sizeof buf, v, std::chars_format::general, 6);
+        if (r.ec != std::errc()) {  // 6 digits always fit; should they not, the formatter decides
+            w.put(format(u"%g", value));
+            return;
+        }
+        p = r.ptr;
+    }
+    w.putAscii(buf, static_cast<std::size_t>(p - buf));
 }
 
 // The key list of a Hash under Hash.Order: keys in Order's sequence with gap markers (positive
@@ -112,12 +247,13 @@ public:
         names_.assign(name);
         begin(data, depth, 0, names_.size(), description, ids);
         run();
+        out_.flush();
     }
 
     void hashEntry(const Value& hash, std::int64_t depth, const Value& key, bool& first, const Value& description,
                    const Value& ids) {
         const Value& hashDesc = option(description, "Hash");
-        if (!first) appendRepeated(out_, separatorOf(hashDesc), u'\n');
+        if (!first) out_.repeat(separatorOf(hashDesc), u'\n');
         first = false;
         names_.clear();
         appendKeyName(key);
@@ -125,6 +261,7 @@ public:
                                                                           option(hashDesc, "Data"), key),
               ids);
         run();
+        out_.flush();
     }
 
 private:
@@ -145,35 +282,57 @@ private:
         names_ += u']';
     }
 
+    void writeQuoted(const Value& text, bool forceDoubleQuotes) {
+        scratch_.clear();
+        text.appendQuoted(scratch_, forceDoubleQuotes);
+        out_.put(scratch_);
+    }
+
     void writePrefix(std::int64_t depth, std::size_t nameStart, std::size_t nameEnd) {
-        appendRepeated(out_, depth, u'\t');
-        out_.append(names_, nameStart, nameEnd - nameStart);
-        out_ += u" = ";
+        out_.repeat(depth, u'\t');
+        out_.put(std::u16string_view(names_).substr(nameStart, nameEnd - nameStart));
+        out_.put(u" = ");
     }
 
     void writeSuffix(bool named) {
-        if (named) out_ += u";\n";
+        if (named) out_.put(u";\n");
     }
 
-    // Starts printing one value: writes a scalar whole, or opens a frame for a container. The
-    // description and ID table are taken by value: this value's ID registration must stay its own.
-    void begin(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd, Value desc,
-               Value ids) {
-        const bool named = nameEnd > nameStart;
-        if (desc.kind() == VK::Hash) {
-            const Value& id = option(desc, "ID");
-            if (id.kind() != VK::Undef) ids.entry(id) = desc;
-            const Value& ref = option(desc, "ReferenceID");
-            if (ref.kind() != VK::Undef) {
-                Value referenced = ids.find(Value(std::u16string_view(ref.toWideString())));
-                desc = std::move(referenced);
-            }
-        }
+    // Starts printing one value: writes a scalar whole, or opens a frame for a container. A frame
+    // keeps copies of what it needs from the description and the ID table.
+    void begin(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd,
+               const Value& description, const Value& ids) {
+        if (description.kind() == VK::Hash) return beginDescribed(data, depth, nameStart, nameEnd, description, ids);
         switch (data.kind()) {
-            case VK::Hash: return beginHash(data, depth, nameStart, nameEnd, desc, std::move(ids));
-            case VK::Vector: return beginVector(data, depth, nameStart, nameEnd, desc, std::move(ids));
+            case VK::Hash: return beginHash(data, depth, nameStart, nameEnd, description, ids);
+            case VK::Vector: return beginVector(data, depth, nameStart, nameEnd, description, ids);
             default: break;
         }
+        const bool named = nameEnd > nameStart;
+        if (named) writePrefix(depth, nameStart, nameEnd);
+        writeScalar(data, description);
+        writeSuffix(named);
+    }
+
+    // A description may register itself in the ID table, or stand for one registered before. The
+    // table is this value's own copy, so a registration is seen by its members only.
+    void beginDescribed(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd,
+                        const Value& description, const Value& callerIds) {
+        Value desc = description;
+        Value ids = callerIds;
+        const Value& id = option(desc, "ID");
+        if (id.kind() != VK::Undef) ids.entry(id) = desc;
+        const Value& ref = option(desc, "ReferenceID");
+        if (ref.kind() != VK::Undef) {
+            Value referenced = ids.find(Value(std::u16string_view(ref.toWideString())));
+            desc = std::move(referenced);
+        }
+        switch (data.kind()) {
+            case VK::Hash: return beginHash(data, depth, nameStart, nameEnd, desc, ids);
+            case VK::Vector: return beginVector(data, depth, nameStart, nameEnd, desc, ids);
+            default: break;
+        }
+        const bool named = nameEnd > nameStart;
         if (named) writePrefix(depth, nameStart, nameEnd);
         writeScalar(data, desc);
         writeSuffix(named);
@@ -183,18 +342,18 @@ private:
         switch (data.kind()) {
             case VK::NarrowString:
             case VK::WideString:
-                data.appendQuoted(out_, option(option(desc, "String"), "DoubleQuote").toBoolean());
+                writeQuoted(data, option(option(desc, "String"), "DoubleQuote").toBoolean());
                 return;
-            case VK::Integer: appendInteger(out_, data.toInteger()); return;
-            case VK::Float: formatTo(out_, u"%g", {FormatArg(data.toFloat())}); return;
-            case VK::Boolean: out_ += data.toBoolean() ? u"true" : u"false"; return;
-            case VK::Undef: out_ += u"undef"; return;
-            default: out_ += u"Invalid"; return;
+            case VK::Integer: writeInteger(out_, data.toInteger()); return;
+            case VK::Float: writeFloat(out_, data.toFloat()); return;
+            case VK::Boolean: out_.put(data.toBoolean() ? u"true" : u"false"); return;
+            case VK::Undef: out_.put(u"undef"); return;
+            default: out_.put(u"Invalid"); return;
         }
     }
 
     void beginHash(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd,
-                   const Value& desc, Value ids) {
+                   const Value& desc, const Value& ids) {
         const Value& opts = option(desc, "Hash");
         const bool named = nameEnd > nameStart;
         Value values = data.values();
@@ -223,19 +382,19 @@ private:
 
         if (t == 2) {
             if (named) writePrefix(depth, nameStart, nameEnd);
-            out_ += u"set(";
+            out_.put(u"set(");
             for (std::uint32_t i = 0; i < keys.size(); ++i) {
                 const Value& k = keys.at(i);
                 if (k.isInteger()) continue;
-                if (i > 0) out_ += u", ";
-                k.appendQuoted(out_, false);
+                if (i > 0) out_.put(u", ");
+                writeQuoted(k, false);
             }
-            out_ += u')';
+            out_.put(u')');
             writeSuffix(named);
             return;
         }
 
-        Frame& f = push(data, depth, nameStart, nameEnd, std::move(ids), opts);
+        Frame& f = push(data, depth, nameStart, nameEnd, ids, opts);
         f.count = keys.size();
         f.keys = std::move(keys);
         f.values = std::move(values);
@@ -250,7 +409,7 @@ private:
     }
 
     void beginVector(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd,
-                     const Value& desc, Value ids) {
+                     const Value& desc, const Value& ids) {
         const Value& opts = option(desc, "Vector");
         const bool named = nameEnd > nameStart;
         const std::uint32_t n = data.size();
@@ -261,8 +420,9 @@ private:
             for (std::uint32_t i = 0; scalars && i < n; ++i) scalars = !isContainer(data.at(i));
             t = scalars ? 2 : (n == 1 ? 1 : 0);
         }
+        if (t == 2 && writtenInline(data, n, named, depth, nameStart, nameEnd, opts)) return;
 
-        Frame& f = push(data, depth, nameStart, nameEnd, std::move(ids), opts);
+        Frame& f = push(data, depth, nameStart, nameEnd, ids, opts);
         f.count = n;
         switch (t) {
             case 0:
@@ -275,21 +435,40 @@ private:
             case 2:
                 f.layout = Layout::VectorInline;
                 if (named) writePrefix(depth, nameStart, nameEnd);
-                out_ += u"vector(";
+                out_.put(u"vector(");
                 return;
             default:
                 f.layout = Layout::VectorList;
                 if (named) writePrefix(depth, nameStart, nameEnd);
-                out_ += u"vector(\n";
+                out_.put(u"vector(\n");
                 return;
         }
     }
 
-    Frame& push(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd, Value ids,
+    // An inline Vector of plain scalars (the usual short list of numbers or names) needs no frame:
+    // it is written here whole. Returns false, having written nothing, for any other.
+    bool writtenInline(const Value& data, std::uint32_t n, bool named, std::int64_t depth, std::size_t nameStart,
+                       std::size_t nameEnd, const Value& opts) {
+        if (option(opts, "SingleData").kind() != VK::Undef) return false;
+        const Value& desc = option(opts, "Data");
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (!plain(data.at(i), desc)) return false;
+        if (named) writePrefix(depth, nameStart, nameEnd);
+        out_.put(u"vector(");
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (i > 0) out_.put(u", ");
+            writeScalar(data.at(i), desc);
+        }
+        out_.put(u')');
+        writeSuffix(named);
+        return true;
+    }
+
+    Frame& push(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd, const Value& ids,
                 const Value& opts) {
         Frame& f = stack_.emplace_back();
         f.data = &data;
-        f.ids = std::move(ids);
+        f.ids = ids;
         f.single = option(opts, "SingleData");
         f.common = option(opts, "Data");
         f.depth = depth;
@@ -304,7 +483,7 @@ private:
 
     void openBlock(const Frame& f) {
         if (f.named) writePrefix(f.depth, f.nameStart, f.nameEnd);
-        if (braces(f)) out_ += u"{\n";
+        if (braces(f)) out_.put(u"{\n");
     }
 
     void close(const Frame& f) {
@@ -312,17 +491,17 @@ private:
             case Layout::HashBlock:
             case Layout::VectorBlock:
                 if (braces(f)) {
-                    appendRepeated(out_, f.depth, u'\t');
-                    out_ += u'}';
+                    out_.repeat(f.depth, u'\t');
+                    out_.put(u'}');
                 }
                 break;
             case Layout::HashPath:
             case Layout::VectorPath: return;  // every member carried its own ";\n"
-            case Layout::VectorInline: out_ += u')'; break;
+            case Layout::VectorInline: out_.put(u')'); break;
             case Layout::VectorList:
-                if (f.count > 0) out_ += u'\n';
-                appendRepeated(out_, f.depth, u'\t');
-                out_ += u')';
+                if (f.count > 0) out_.put(u'\n');
+                out_.repeat(f.depth, u'\t');
+                out_.put(u')');
                 break;
         }
         writeSuffix(f.named);
@@ -337,7 +516,7 @@ private:
                 continue;
             }
             const std::uint32_t i = f.index++;
-            names_.resize(f.nameEnd);
+            if (names_.size() != f.nameEnd) names_.resize(f.nameEnd);
             if (f.layout == Layout::HashBlock || f.layout == Layout::HashPath) nextEntry(f, i);
             else nextElement(f, i);
         }
@@ -347,20 +526,46 @@ private:
     void nextEntry(Frame& f, std::uint32_t i) {
         const Value& key = f.keys.at(i);
         if (key.isInteger()) {  // a gap marker of Hash.Order
-            appendRepeated(out_, key.toInteger(), u'\n');
+            out_.repeat(key.toInteger(), u'\n');
             return;
         }
-        const Value& value = f.values.isVector() ? f.values.at(i) : f.data->find(key);
+        if (f.values.isVector()) {
+            // Keys and values lie wherever the table put them: ask for the next ones early.
+            if (i + kLookAhead < f.count) {
+                prefetch(f.keys.at(i + kLookAhead).identity());
+                prefetch(f.values.at(i + kLookAhead).identity());
+            }
+            return writeEntry(f, key, f.values.at(i));
+        }
+        writeEntry(f, key, f.data->find(key));
+    }
+
+    // A scalar whose description sets no options needs no name buffer and no ID table: it is
+    // written here whole, straight into the output.
+    static bool plain(const Value& value, const Value& desc) {
+        return !isContainer(value) && desc.kind() != VK::Hash;
+    }
+
+    void writeEntry(Frame& f, const Value& key, const Value& value) {
         const bool path = f.layout == Layout::HashPath;
         if (!path) {
             if (value.kind() == VK::Undef && !f.showUndef) return;
-            if (!f.first) appendRepeated(out_, f.separatorLines, u'\n');
+            if (!f.first) out_.repeat(f.separatorLines, u'\n');
             f.first = false;
+        }
+        const Value& desc = entryDescription(f.single, f.common, key);
+        if (!path && plain(value, desc)) {
+            out_.repeat(childDepth(f), u'\t');
+            out_.put(u'[');
+            writeQuoted(key, false);
+            out_.put(u"] = ");
+            writeScalar(value, desc);
+            out_.put(u";\n");
+            return;
         }
         const std::size_t nameStart = path ? f.nameStart : f.nameEnd;
         appendKeyName(key);
-        begin(value, path ? f.depth : childDepth(f), nameStart, names_.size(),
-              entryDescription(f.single, f.common, key), f.ids);
+        begin(value, path ? f.depth : childDepth(f), nameStart, names_.size(), desc, f.ids);
     }
 
     void nextElement(Frame& f, std::uint32_t i) {
@@ -370,8 +575,21 @@ private:
         switch (f.layout) {
             case Layout::VectorBlock:
             case Layout::VectorPath: {
-                if (i > 0) appendRepeated(out_, f.separatorLines, u'\n');
+                if (i > 0) out_.repeat(f.separatorLines, u'\n');
                 const bool path = f.layout == Layout::VectorPath;
+                if (!path && plain(element, desc)) {
+                    out_.repeat(childDepth(f), u'\t');
+                    if (f.noNumbers) {
+                        out_.put(u"[] = ");
+                    } else {
+                        out_.put(u'[');
+                        writeInteger(out_, static_cast<std::int32_t>(i));
+                        out_.put(u"] = ");
+                    }
+                    writeScalar(element, desc);
+                    out_.put(u";\n");
+                    return;
+                }
                 if (f.noNumbers) {
                     names_ += u"[]";
                 } else {
@@ -383,18 +601,21 @@ private:
                              names_.size(), desc, f.ids);
             }
             case Layout::VectorInline:
-                if (i > 0) out_ += u", ";
+                if (i > 0) out_.put(u", ");
+                if (plain(element, desc)) return writeScalar(element, desc);
                 return begin(element, f.depth, here, here, desc, f.ids);
             case Layout::VectorList:
-                if (i > 0) out_ += u",\n";
-                appendRepeated(out_, f.depth + 1, u'\t');
+                if (i > 0) out_.put(u",\n");
+                out_.repeat(f.depth + 1, u'\t');
+                if (plain(element, desc)) return writeScalar(element, desc);
                 return begin(element, f.depth + 1, here, here, desc, f.ids);
             default: return;
         }
     }
 
-    std::u16string& out_;
+    Writer out_;
     std::u16string names_;
+    std::u16string scratch_;   // the quoted form of one string, on its way into out_
     std::deque<Frame> stack_;  // a deque: pushing never moves the frames below
 };
 

@@ -4,6 +4,7 @@
 // and every output grows as needed, so no text is ever cut short.
 #include "value/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -24,12 +25,10 @@ std::string narrow(std::u16string_view text) {
     return out;
 }
 
-std::string toUtf8(std::u16string_view text) {
-    // Sized in one pass and filled through a pointer: printing large files converts megabytes.
-    std::size_t bytes = text.size();
-    for (char16_t c : text) bytes += (c >= 0x80) + (c >= 0x800);
-    std::string out(bytes, '\0');
-    char* p = out.data();
+namespace {
+
+// Encodes every unit of text at `p`, which has room for all of them; returns the end.
+char* encodeUtf8(std::u16string_view text, char* p) {
     for (char16_t c : text) {
         if (c < 0x80) {
             *p++ = static_cast<char>(c);
@@ -42,6 +41,39 @@ std::string toUtf8(std::u16string_view text) {
             *p++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
+    return p;
+}
+
+}  // namespace
+
+std::string toUtf8(std::u16string_view text) {
+    // Printing large files converts megabytes, nearly always of ASCII. So the text goes through in
+    // blocks that are narrowed whole and checked afterwards, which needs no branch per unit; at
+    // the first block holding other units the rest is sized in one pass and encoded unit by unit.
+    std::string out;
+    out.reserve(text.size());
+    constexpr std::size_t kBlock = 2048;
+    char block[kBlock];
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t n = std::min(kBlock, text.size() - i);
+        const char16_t* units = text.data() + i;
+        char16_t seen = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            seen |= units[k];
+            block[k] = static_cast<char>(units[k]);
+        }
+        if (seen >= 0x80) break;
+        out.append(block, n);
+        i += n;
+    }
+    if (i == text.size()) return out;
+    const std::u16string_view rest = text.substr(i);
+    std::size_t bytes = rest.size();
+    for (char16_t c : rest) bytes += (c >= 0x80) + (c >= 0x800);
+    const std::size_t at = out.size();
+    out.resize(at + bytes);
+    encodeUtf8(rest, out.data() + at);
     return out;
 }
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "config/config_parser.h"
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -278,6 +281,111 @@ TEST(PrinterData, IsNeverChanged) {
     const std::string before = dump(data);
     printConfig(data, desc("Hash", {{"Order", vec({N("c"), N("b")})}, {"Sort", B(true)}}));
     EXPECT_EQ(dump(data), before);
+}
+
+// --- numbers and long text: the printer's own number conversions and its output buffering ---
+
+TEST(PrinterNumbers, IntegersAndFloatsAtTheirBoundaries) {
+    const double inf = std::numeric_limits<double>::infinity();
+    expectPrints({
+        {"zero", I(0), u"", u"0"},
+        {"one digit", I(9), u"", u"9"},
+        {"two digits", I(10), u"", u"10"},
+        {"three digits", I(-100), u"", u"-100"},
+        {"largest Integer", I(2147483647), u"", u"2147483647"},
+        {"smallest Integer", I(-2147483647 - 1), u"", u"-2147483648"},
+        {"negative zero keeps its sign", F(-0.0), u"", u"-0"},
+        {"six digits stay fixed", F(123456.0), u"", u"123456"},
+        {"seven digits go to an exponent", F(1234567.0), u"", u"1.23457e+06"},
+        {"rounding up crosses into an exponent", F(999999.5), u"", u"1e+06"},
+        {"1e-4 is still fixed", F(0.0001), u"", u"0.0001"},
+        {"below 1e-4 is an exponent", F(0.00001234567), u"", u"1.23457e-05"},
+        {"three-digit exponent", F(-1e-300), u"", u"-1e-300"},
+        {"infinities", vec({F(inf), F(-inf)}), u"", u"vector(inf, -inf)"},
+        {"not a number", F(std::numeric_limits<double>::quiet_NaN()), u"", u"nan"},
+    });
+}
+
+TEST(PrinterNumbers, FloatsPrintAsTheFormattersG) {
+    // The printer writes Floats itself; the formatter's %g is the reference it must match.
+    std::vector<double> samples = {std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
+                                   std::numeric_limits<double>::min(), -std::numeric_limits<double>::quiet_NaN()};
+    for (int e = -310; e <= 310; ++e)
+        for (double m : {1.0, 9.999995, 9.9999949, 5.0, 1.5}) {
+            const double v = m * std::pow(10.0, e);
+            samples.insert(samples.end(), {v, -v, std::nextafter(v, 0.0), std::nextafter(v, std::numeric_limits<double>::infinity())});
+        }
+    std::uint64_t bits = 0x9E3779B97F4A7C15u;
+    for (int i = 0; i < 20000; ++i) {
+        bits = bits * 6364136223846793005u + 1442695040888963407u;
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        samples.push_back(v);
+    }
+    int mismatches = 0;
+    for (double v : samples) {
+        const std::u16string printed = printValue(F(v), 0, u"", Value(), Value());
+        if (printed != format(u"%g", v) && ++mismatches <= 5)
+            ADD_FAILURE() << "printed " << toUtf8(printed) << ", %g gives " << toUtf8(format(u"%g", v));
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(PrinterText, LongOutputKeepsEveryPieceInOrder) {
+    // Pieces of every length, among them single strings longer than any buffer the printer may use,
+    // in both quote styles; the expected text is put together piece by piece.
+    Value list;
+    list.setEmptyVector();
+    std::u16string expected = u"v = {\n";
+    for (std::size_t i = 0; i < 3000; ++i) {
+        const std::size_t length = i % 7 == 0 ? 5000 + 997 * (i % 23) : i % 40;
+        std::string text(length, static_cast<char>('a' + i % 26));
+        const bool doubleQuoted = i % 3 == 0 && length > 3;  // an apostrophe forces double quotes
+        if (doubleQuoted) {
+            text[length / 2] = '\'';
+            text[length / 3] = '"';
+        }
+        list.appendSlot() = N(text);
+        std::u16string body;
+        for (char c : text) body += doubleQuoted && c == '"' ? u"\\\"" : std::u16string(1, static_cast<char16_t>(c));
+        const std::u16string_view quote = doubleQuoted ? u"\"" : u"'";
+        expected += u"\t[" + widen(std::to_string(i)) + u"] = " + std::u16string(quote) + body +
+                    std::u16string(quote) + u";\n";
+    }
+    expected += u"};\n";
+    const Value d = desc("Vector", {{"Data", desc("String", {{"DoubleQuote", B(false)}})}});
+    EXPECT_TRUE(printValue(list, 0, u"v", Value(), Value()) == expected);
+    EXPECT_TRUE(printValue(list, 0, u"v", d, Value()) == expected);
+}
+
+TEST(PrinterText, Utf8OfPrintedTextAroundEveryPosition) {
+    // A non-ASCII character at each position near the starts and ends of large stretches of text.
+    auto reference = [](std::u16string_view text) {
+        std::string out;
+        for (char16_t c : text) {
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else if (c < 0x800) {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                out += static_cast<char>(0xE0 | (c >> 12));
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    };
+    const std::u16string ascii = printConfig(W(std::u16string(9000, u'x')), Value());
+    EXPECT_EQ(toUtf8(ascii), reference(ascii));
+    for (std::size_t at : {0u, 1u, 2046u, 2047u, 2048u, 2049u, 4095u, 4096u, 8191u, 8192u, 8999u}) {
+        for (char16_t c : {u'\u00e9', u'\u4e2d', u'\u0080', u'\uffff'}) {
+            std::u16string text(9000, u'y');
+            text[at] = c;
+            const std::u16string printed = printConfig(W(text), Value());
+            ASSERT_EQ(toUtf8(printed), reference(printed)) << "at " << at;
+        }
+    }
 }
 
 // --- deep values: a chain of one-member containers prints as one long path ---
