@@ -1,4 +1,5 @@
-// ConfigParser: the loader. Text -> tokens -> tree -> Values in `variables`.
+// ConfigParser: the loader. Text -> tokens -> tree -> Values in `variables`; a text of plain data
+// (literals assigned to literal paths, as the printer writes) goes straight to Values, same result.
 //
 // A file is a list of statements, each ending in ";". Paths in brackets start from the current
 // scope: the file's `variables`, or inside { } the block's own value.

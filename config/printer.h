@@ -37,7 +37,10 @@
 //
 // Invariants: printing only reads the data and never fails on it (a Pointer prints as Invalid, ill-typed
 // options read as their defaults); nesting depth is bounded by memory, not by the call stack; the
-// work is linear in the output, which is appended to one string.
+// work is linear in the output, which is appended to one string. A part held in several places
+// (['a'] = ['b'] = { ... } shares one block) is written at each of them, so a small store built of
+// shared parts can print to a text far larger than itself: a caller printing untrusted data should
+// count the places first, as orvane-cfg does.
 #pragma once
 
 #include <cstdint>
