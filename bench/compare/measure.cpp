@@ -39,13 +39,15 @@ double predictLoadSeconds(Contender& contender, const std::vector<std::string>& 
             if (!contender.load(slice, error)) return 0;
             seconds = std::min(seconds, secondsSince(start));
         }
+        // The steepest growth between two slices long enough to time: on a busy machine one pair
+        // alone can understate a quadratic load and start a run of hours.
+        if (previousBytes > 0 && previous >= kShortestTimed && bytes > previousBytes) {
+            const double growth = std::log(seconds / previous) / std::log(static_cast<double>(bytes) / previousBytes);
+            if (std::isfinite(growth)) exponent = std::max(growth, exponent);
+        }
         if (seconds >= kProbeSeconds) break;
     }
     contender.release();
-    if (previousBytes > 0 && previous > 0 && bytes > previousBytes) {
-        const double growth = std::log(seconds / previous) / std::log(static_cast<double>(bytes) / previousBytes);
-        if (std::isfinite(growth)) exponent = std::max(growth, 1.0);
-    }
     return bytes ? seconds * std::pow(static_cast<double>(fullBytes) / bytes, exponent) : 0;
 }
 

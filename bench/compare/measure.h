@@ -39,10 +39,11 @@ inline constexpr double kMB = 1024.0 * 1024.0;
 
 // Seconds one load of `fullBytes` would take, from loads of slices of the same data, each twice
 // the size of the one before: they stop at the first slice that takes kProbeSeconds (or the last),
-// and the growth between that one and the one before is carried on to the full size, never below
-// linear. Short loads before a long one keep a slow library's probe short and a fast one's estimate
+// and the steepest growth between two neighbouring slices that take kShortestTimed or more is
+// carried on to the full size, never below linear. Short loads before a long one keep a slow library's probe short and a fast one's estimate
 // free of timer noise. `exponent` receives the growth (1: linear, 2: quadratic). 0 when a slice fails.
 inline constexpr double kProbeSeconds = 0.25;
+inline constexpr double kShortestTimed = 0.005;  // a slice faster than this says nothing of growth
 double predictLoadSeconds(Contender& contender, const std::vector<std::string>& slices, std::size_t fullBytes,
                           double& exponent);
 
