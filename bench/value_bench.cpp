@@ -173,6 +173,32 @@ void BM_BuildAndRelease(benchmark::State& state) {
 BENCHMARK(BM_BuildAndRelease<false>)->Name("BM_BuildAndRelease/Vector")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildAndRelease<true>)->Name("BM_BuildAndRelease/Hash")->Unit(benchmark::kMillisecond);
 
+// Many small Hashes, as a settings file of records or a deeply nested block makes them: 100,000
+// Hashes of `entries` keys each, held in a Vector, built and released, both timed. The key handles
+// are shared, so what is measured is the tables themselves and their Integer values.
+constexpr int kSmallHashes = 100'000;
+
+std::vector<Value> smallHashKeys(int entries) {
+    std::vector<Value> keys;
+    for (int i = 0; i < entries; ++i) keys.emplace_back(std::string_view("field" + std::to_string(i)));
+    return keys;
+}
+
+void BM_HashBuildSmall(benchmark::State& state) {
+    const std::vector<Value> keys = smallHashKeys(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        Value records;
+        for (int r = 0; r < kSmallHashes; ++r) {
+            Value& h = records.appendSlot();
+            for (const Value& k : keys) h.entry(k).setInteger(r);
+        }
+        benchmark::DoNotOptimize(records.size());
+        records = Value();
+    }
+    state.SetItemsProcessed(state.iterations() * kSmallHashes);
+}
+BENCHMARK(BM_HashBuildSmall)->Arg(3)->Arg(8)->Unit(benchmark::kMillisecond);
+
 // Bytes per element, measured as the growth of the C heap (glibc's mallinfo2: every slab, every
 // payload buffer, malloc's own headers) while the container is built on a fresh thread, so no body
 // comes from a free list filled earlier. The key bodies and buffers of the Hash are built inside the
@@ -190,6 +216,23 @@ double heapBytesPerElement(int elements, Build build) {
     return result;
 }
 
+// Bytes per entry of kSmallHashes Hashes of `entries` keys each (shared key handles, so the table,
+// its Hash body and the Integer values), measured as heapBytesPerElement does.
+double smallHashBytesPerEntry(int entries) {
+    const std::vector<Value> keys = smallHashKeys(entries);
+    double result = 0;
+    std::thread([&] {
+        std::vector<Value> tables(kSmallHashes);  // outside the measurement: one handle per table
+        const struct mallinfo2 before = mallinfo2();
+        for (Value& h : tables)
+            for (const Value& k : keys) h.entry(k).setInteger(1);
+        const struct mallinfo2 after = mallinfo2();
+        const double grown = double(after.uordblks + after.hblkhd) - double(before.uordblks + before.hblkhd);
+        result = grown / (double(kSmallHashes) * entries);
+    }).join();
+    return result;
+}
+
 void BM_MemoryPerElement(benchmark::State& state) {
     for (auto _ : state) {
         state.counters["bytes_per_integer_element"] = heapBytesPerElement(kIntegers, [] {
@@ -202,6 +245,8 @@ void BM_MemoryPerElement(benchmark::State& state) {
             for (int i = 0; i < kKeys; ++i) h.entry(Value(std::string_view(keyName(i)))).setInteger(1);
             return h;
         });
+        for (int n : {1, 3, 8, 30})
+            state.counters["bytes_per_entry_hash_of_" + std::to_string(n)] = smallHashBytesPerEntry(n);
         state.counters["scalar_body_bytes"] = double(orvane::detail::kSmallBodySize);
         state.counters["string_body_bytes"] = double(orvane::detail::kLargeBodySize);
     }

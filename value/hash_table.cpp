@@ -148,29 +148,35 @@ void prefetch(const void* address) noexcept {  // starts a cache miss ahead of t
 }  // namespace
 
 HashTable::HashTable(const HashTable& other)
-    : heads_(other.heads_),
+    : buckets_(other.buckets_),
       used_(other.used_),
       count_(other.count_),
       freeHead_(other.freeHead_),
       sorted_(other.sorted_),
       indexBits_(other.indexBits_) {
-    if (other.index_) {  // entries keep their indices in the copy, so the slots carry over as they are
-        index_ = std::make_unique_for_overwrite<Slot[]>(other.indexSlots());
-        std::copy_n(other.index_.get(), other.indexSlots(), index_.get());
+    std::copy_n(other.inlineHeads_, kInlineHeads, inlineHeads_);
+    std::copy_n(other.inline_, std::min(used_, kInline), inline_);
+    if (!other.spill_) return;
+    // Entries keep their indices in the copy, so heads, links and index slots carry over as they are.
+    const Spill& from = *other.spill_;
+    spill_ = std::make_unique<Spill>();
+    spill_->heads = from.heads;
+    if (from.index) {
+        spill_->index = std::make_unique_for_overwrite<Slot[]>(other.indexSlots());
+        std::copy_n(from.index.get(), other.indexSlots(), spill_->index.get());
     }
-    chunks_.reserve(other.chunks_.size());
-    for (std::size_t k = 0; k < other.chunks_.size(); ++k) {
-        const std::uint32_t n = kFirstChunk << k;
-        chunks_.push_back(std::make_unique<Entry[]>(n));
-        const std::uint32_t start = kFirstChunk * ((1u << k) - 1);
-        for (std::uint32_t i = 0; i < n && start + i < used_; ++i) chunks_[k][i] = other.chunks_[k][i];
+    spill_->chunks.reserve(from.chunks.capacity());
+    for (std::size_t k = 0; k < from.chunks.size(); ++k) {
+        const std::uint32_t start = kInline << k;
+        spill_->chunks.push_back(std::make_unique<Entry[]>(start));  // chunk k is as large as its start
+        std::copy_n(from.chunks[k].get(), std::min(start, used_ - std::min(used_, start)), spill_->chunks[k].get());
     }
 }
 
 std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
     const std::uint32_t m = mask();
     std::uint32_t b = hash & m;
-    if (b >= heads_.size()) b -= (m + 1) / 2;
+    if (b >= buckets_) b -= (m + 1) / 2;
     return b;
 }
 
@@ -180,7 +186,7 @@ std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint64_t k
     const std::uint32_t mask = indexSlots() - 1;
     const std::uint32_t tag = tagOf(kh, mask);
     for (std::uint32_t s = homeOf(kh, mask);; s = (s + 1) & mask) {
-        const Slot slot = index_[s];
+        const Slot slot = spill_->index[s];
         if (slot == kEmpty) return kNone;
         if ((slot & ~mask) != tag) continue;
         const Entry& e = at(slot & mask);
@@ -190,9 +196,10 @@ std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint64_t k
 
 void HashTable::placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept {
     const std::uint32_t mask = indexSlots() - 1;
+    Slot* const index = spill_->index.get();
     std::uint32_t s = homeOf(kh, mask);
-    while (index_[s] != kEmpty) s = (s + 1) & mask;
-    index_[s] = tagOf(kh, mask) | entry;
+    while (index[s] != kEmpty) s = (s + 1) & mask;
+    index[s] = tagOf(kh, mask) | entry;
 }
 
 // Backward-shift deletion: every later entry of the probe run whose path from its home slot passes
@@ -203,27 +210,28 @@ void HashTable::placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept {
 void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
     constexpr std::uint32_t kAhead = 8;
     const std::uint32_t mask = indexSlots() - 1;
+    Slot* const index = spill_->index.get();
     std::uint32_t ahead = 0;
-    for (std::uint32_t s = (slot + 1) & mask; ahead < kAhead && index_[s] != kEmpty; s = (s + 1) & mask, ++ahead)
-        prefetch(&at(index_[s] & mask));
-    for (std::uint32_t k = 1; k <= ahead; ++k) prefetch(at(index_[(slot + k) & mask] & mask).key.identity());
+    for (std::uint32_t s = (slot + 1) & mask; ahead < kAhead && index[s] != kEmpty; s = (s + 1) & mask, ++ahead)
+        prefetch(&at(index[s] & mask));
+    for (std::uint32_t k = 1; k <= ahead; ++k) prefetch(at(index[(slot + k) & mask] & mask).key.identity());
     std::uint32_t hole = slot;
-    for (std::uint32_t s = (slot + 1) & mask; index_[s] != kEmpty; s = (s + 1) & mask) {
-        const std::uint32_t home = homeOf(keyHash(textOf(at(index_[s] & mask).key)), mask);
+    for (std::uint32_t s = (slot + 1) & mask; index[s] != kEmpty; s = (s + 1) & mask) {
+        const std::uint32_t home = homeOf(keyHash(textOf(at(index[s] & mask).key)), mask);
         if (((s - home) & mask) >= ((s - hole) & mask)) {
-            index_[hole] = index_[s];
+            index[hole] = index[s];
             hole = s;
         }
     }
-    index_[hole] = kEmpty;
+    index[hole] = kEmpty;
 }
 
 std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept {
-    if (index_) {
+    if (indexBits_) {
         const std::uint32_t s = slotOf(key, hash, kh);
-        return s == kNone ? kNone : index_[s] & (indexSlots() - 1);
+        return s == kNone ? kNone : spill_->index[s] & (indexSlots() - 1);
     }
-    for (std::uint32_t i = heads_[bucketOf(hash)]; i != kNone;) {
+    for (std::uint32_t i = heads()[bucketOf(hash)]; i != kNone;) {
         const Entry& e = at(i);
         if (e.hash == hash && equalText(textOf(e.key), key)) return i;
         i = e.next;
@@ -231,23 +239,24 @@ std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint64_t kh)
     return kNone;
 }
 
-std::uint32_t HashTable::newEntry() {
+// The caller has made room: a chunk for entry used_ when the free list is empty.
+std::uint32_t HashTable::newEntry() noexcept {
     if (freeHead_ != kNone) {
         const std::uint32_t i = freeHead_;
         freeHead_ = at(i).next;
         return i;
     }
-    if (used_ == kFirstChunk * ((1u << chunks_.size()) - 1))
-        chunks_.push_back(std::make_unique<Entry[]>(kFirstChunk << chunks_.size()));
     return used_++;
 }
 
-void HashTable::openBucket() {
-    const auto n = static_cast<std::uint32_t>(heads_.size());
-    heads_.push_back(kNone);
+// The caller has made room for the head: inline, or in spill_->heads' capacity.
+void HashTable::openBucket() noexcept {
+    const std::uint32_t n = buckets_;
+    if (spill_) spill_->heads.push_back(kNone);
+    ++buckets_;
     // Bucket n took its keys from the bucket it folded into; split that chain keeping both in order.
-    std::uint32_t* keep = &heads_[n - (mask() + 1) / 2];
-    std::uint32_t* move = &heads_[n];
+    std::uint32_t* keep = &heads()[n - (mask() + 1) / 2];
+    std::uint32_t* move = &heads()[n];
     for (std::uint32_t i = *keep; i != kNone; i = at(i).next) {
         if (bucketOf(at(i).hash) == n) {
             *move = i;
@@ -278,7 +287,7 @@ void HashTable::indexEntries() noexcept {
             if (k.kind() == ValueKind::Undef) continue;  // not yet keyed (see insertNew) or erased
             entries[n] = j;
             hashes[n] = keyHash(textOf(k));
-            prefetch(&index_[homeOf(hashes[n], mask)]);
+            prefetch(&spill_->index[homeOf(hashes[n], mask)]);
             ++n;
         }
         for (std::uint32_t b = 0; b < n; ++b) placeInIndex(entries[b], hashes[b]);
@@ -287,28 +296,44 @@ void HashTable::indexEntries() noexcept {
 
 std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh) {
     // Every allocation that may fail comes before any change, so a failure leaves the table whole.
-    if (heads_.capacity() == heads_.size() && count_ >= 4 * heads_.size())
-        heads_.reserve(heads_.size() * 2);
+    const bool opens = count_ >= 4 * buckets_;
+    const bool carves = freeHead_ == kNone && used_ == capacity();
+    std::unique_ptr<Spill> spill;  // the table's first step past its inline room
+    if (!spill_ && (carves || (opens && buckets_ == kInlineHeads))) {
+        spill = std::make_unique<Spill>();
+        spill->heads.reserve(2 * std::size_t{kInlineHeads});
+    }
+    Spill* const big = spill_ ? spill_.get() : spill.get();  // null while the table stays inline
+    if (big && opens && big->heads.capacity() == buckets_) big->heads.reserve(2 * std::size_t{buckets_});
     std::unique_ptr<Slot[]> grown;
     std::uint8_t grownBits = 0;
-    if (index_ ? 4 * (std::uint64_t{count_} + 1) > 3 * std::uint64_t{indexSlots()} : count_ + 1 >= kIndexFrom) {
-        grownBits = static_cast<std::uint8_t>(index_ ? indexBits_ + 1 : std::bit_width(kIndexFrom));
+    if (indexBits_ ? 4 * (std::uint64_t{count_} + 1) > 3 * std::uint64_t{indexSlots()} : count_ + 1 >= kIndexFrom) {
+        grownBits = static_cast<std::uint8_t>(indexBits_ ? indexBits_ + 1 : std::bit_width(kIndexFrom));
         if (grownBits > 31) throw std::bad_alloc();
         grown = std::make_unique_for_overwrite<Slot[]>(std::size_t{1} << grownBits);
+    }
+    if (carves) {  // last, so that adding the chunk is the first change
+        if (big->chunks.size() == big->chunks.capacity())
+            big->chunks.reserve(std::max<std::size_t>(4, 2 * big->chunks.size()));
+        big->chunks.push_back(std::make_unique<Entry[]>(std::size_t{kInline} << big->chunks.size()));
+    }
+    if (spill) {
+        spill->heads.assign(inlineHeads_, inlineHeads_ + buckets_);
+        spill_ = std::move(spill);
     }
     const std::uint32_t i = newEntry();
     if (grown) {
         std::fill_n(grown.get(), std::size_t{1} << grownBits, kEmpty);
-        if (!index_) kh = keyHash(key);  // the caller had no index to compute it for
-        index_ = std::move(grown);
+        if (!indexBits_) kh = keyHash(key);  // the caller had no index to compute it for
+        spill_->index = std::move(grown);
         indexBits_ = grownBits;
         // An index fills up only when every entry is live (count_ + 1 passes 3/4 of the slots, which
         // used_ never does), so entry i, just carved, is the one without a key here.
         indexEntries();
     }
-    if (index_) placeInIndex(i, kh);
-    if (count_ >= 4 * heads_.size()) openBucket();
-    std::uint32_t& head = heads_[bucketOf(hash)];
+    if (indexBits_) placeInIndex(i, kh);
+    if (opens) openBucket();
+    std::uint32_t& head = heads()[bucketOf(hash)];
     Entry& e = at(i);
     e.hash = hash;
     e.next = head;
@@ -319,19 +344,19 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint64_
 }
 
 bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
-    if (index_) {
+    if (indexBits_) {
         const std::uint32_t s = slotOf(key, hash, keyHash(key));
         if (s == kNone) return false;
-        const std::uint32_t i = index_[s] & (indexSlots() - 1);
+        const std::uint32_t i = spill_->index[s] & (indexSlots() - 1);
         removeFromIndex(s);
         // The chains link one way: the link naming entry i is found by walking its bucket, which
         // compares indices only.
-        std::uint32_t* link = &heads_[bucketOf(hash)];
+        std::uint32_t* link = &heads()[bucketOf(hash)];
         while (*link != i) link = &at(*link).next;
         release(link);
         return true;
     }
-    for (std::uint32_t* link = &heads_[bucketOf(hash)]; *link != kNone; link = &at(*link).next) {
+    for (std::uint32_t* link = &heads()[bucketOf(hash)]; *link != kNone; link = &at(*link).next) {
         Entry& e = at(*link);
         if (e.hash != hash || !equalText(textOf(e.key), key)) continue;
         release(link);
@@ -392,14 +417,16 @@ std::uint32_t HashTable::sortedChain(std::uint32_t head) noexcept {
 void HashTable::sortChains() const noexcept {
     if (sorted_) return;
     auto* self = const_cast<HashTable*>(this);
-    for (std::uint32_t& head : self->heads_) head = self->sortedChain(head);
+    std::uint32_t* const heads = self->heads();
+    for (std::uint32_t b = 0; b < buckets_; ++b) heads[b] = self->sortedChain(heads[b]);
     sorted_ = true;
 }
 
 std::uint32_t HashTable::first() const noexcept {
     sortChains();
-    for (std::uint32_t head : heads_)
-        if (head != kNone) return head;
+    const std::uint32_t* const heads = this->heads();
+    for (std::uint32_t b = 0; b < buckets_; ++b)
+        if (heads[b] != kNone) return heads[b];
     return kNone;
 }
 
@@ -407,8 +434,9 @@ std::uint32_t HashTable::next(std::uint32_t index) const noexcept {
     sortChains();
     const Entry& e = at(index);
     if (e.next != kNone) return e.next;
-    for (std::size_t b = bucketOf(e.hash) + 1; b < heads_.size(); ++b)
-        if (heads_[b] != kNone) return heads_[b];
+    const std::uint32_t* const heads = this->heads();
+    for (std::uint32_t b = bucketOf(e.hash) + 1; b < buckets_; ++b)
+        if (heads[b] != kNone) return heads[b];
     return kNone;
 }
 

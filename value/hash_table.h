@@ -9,8 +9,11 @@
 //   A new key goes to the front of its bucket's chain and the chains are put in order when the table
 //   is next walked in order (first/next), with a merge sort that neither allocates nor recurses:
 //   loading a large table compares no keys, and a walk after it sorts each chain once.
-// - Entries never move once created (they live in chunks of doubling size), so a slot handed out by
-//   Value::entry stays valid while other entries come and go; erased entries are reused.
+// - Entries never move once created, so a slot handed out by Value::entry stays valid while other
+//   entries come and go; erased entries are reused. The first kInline entries and the heads of the
+//   buckets they open live in the table object itself (which is heap-allocated and never moves), so
+//   a small table costs one allocation; past them the table spills: a Spill holds the bucket heads,
+//   the further chunks of entries (each as large as all before it) and the lookup index.
 // - Lookup index. hashText is part of the language and collides badly on keys that differ only in
 //   trailing digits (a million "keyN" share ~40,000 values), so once a table has held kIndexFrom
 //   entries, find, insert and erase go through an open-addressing array keyed by keyHash instead of
@@ -64,6 +67,10 @@ class HashTable {
 public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     static constexpr std::uint32_t kIndexFrom = 32;  // entries held when the lookup index appears
+    // Entries held in the object itself. A settings record (3 to 10 keys) fits in 8; 4 would save
+    // about 100 bytes on a table of one or two entries but pay four allocations more from the fifth
+    // entry on, and 16 would double what every small table costs.
+    static constexpr std::uint32_t kInline = 8;
 
     struct Entry {
         Value key;  // a string; Undef while the entry is erased or still being added
@@ -72,16 +79,16 @@ public:
         std::uint32_t next = kNone; // next entry of the bucket chain, or of the free list when erased
     };
 
-    HashTable() : heads_(1, kNone) {}
+    HashTable() = default;
     HashTable(const HashTable& other);
     HashTable& operator=(const HashTable&) = delete;
 
     std::uint32_t size() const noexcept { return count_; }
     std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept {  // entry index or kNone
-        return find(key, hash, index_ ? keyHash(key) : 0);
+        return find(key, hash, indexBits_ ? keyHash(key) : 0);
     }
     // Slots of the lookup index, 0 while there is none: what the index costs, for tests and benchmarks.
-    std::uint32_t indexSlots() const noexcept { return index_ ? std::uint32_t{1} << indexBits_ : 0; }
+    std::uint32_t indexSlots() const noexcept { return indexBits_ ? std::uint32_t{1} << indexBits_ : 0; }
     // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
     template <class MakeKey>
     Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
@@ -90,26 +97,41 @@ public:
     // Iteration in order. Logically const: the first call after an insertion orders the chains.
     std::uint32_t first() const noexcept;                     // kNone when empty
     std::uint32_t next(std::uint32_t index) const noexcept;   // kNone after the last
-    Entry& at(std::uint32_t index) noexcept { return chunk(index)[offset(index)]; }
-    const Entry& at(std::uint32_t index) const noexcept { return chunk(index)[offset(index)]; }
+    Entry& at(std::uint32_t index) noexcept { return index < kInline ? inline_[index] : spilled(index); }
+    const Entry& at(std::uint32_t index) const noexcept {
+        return index < kInline ? inline_[index] : spilled(index);
+    }
 
     // Moves every key and value handle out, for a release that must not recurse.
     template <class Sink>
     void drain(Sink sink);
 
 private:
-    static constexpr std::uint32_t kFirstChunk = 4;  // chunk k holds kFirstChunk << k entries
+    // The heads of the buckets the inline entries open (a new key opens one when c >= 4 x open).
+    static constexpr std::uint32_t kInlineHeads = (kInline + 3) / 4;
+    static_assert(std::has_single_bit(kInline), "entry positions split into chunk and offset by shifts");
+    static_assert(kIndexFrom > kInline, "a table with an index has spilled");
 
-    static std::uint32_t chunkIndex(std::uint32_t index) noexcept {
-        return static_cast<std::uint32_t>(std::bit_width(std::uint64_t{index} + kFirstChunk)) - 3;
-    }
-    Entry* chunk(std::uint32_t index) const noexcept { return chunks_[chunkIndex(index)].get(); }
-    static std::uint32_t offset(std::uint32_t index) noexcept {
-        const std::uint64_t j = std::uint64_t{index} + kFirstChunk;
-        return static_cast<std::uint32_t>(j - (std::uint64_t{kFirstChunk} << chunkIndex(index)));
-    }
     using Slot = std::uint32_t;  // tag bits above the entry index
     static constexpr Slot kEmpty = 0xFFFFFFFFu;
+
+    // What a table needs once it outgrows its inline room. Chunk k of `chunks` holds the entries
+    // [kInline << k, kInline << (k + 1)); `heads` has one head per open bucket.
+    struct Spill {
+        std::vector<std::unique_ptr<Entry[]>> chunks;
+        std::vector<std::uint32_t> heads;
+        std::unique_ptr<Slot[]> index;  // null while the table has held fewer than kIndexFrom entries
+    };
+
+    Entry& spilled(std::uint32_t index) const noexcept {  // an entry past the inline ones
+        const auto k = static_cast<std::uint32_t>(std::bit_width(index / kInline)) - 1;
+        return spill_->chunks[k][index - (kInline << k)];
+    }
+    std::uint32_t* heads() noexcept { return spill_ ? spill_->heads.data() : inlineHeads_; }
+    const std::uint32_t* heads() const noexcept { return spill_ ? spill_->heads.data() : inlineHeads_; }
+    std::uint32_t capacity() const noexcept {  // entries the table can hold without a new chunk
+        return spill_ ? kInline << spill_->chunks.size() : kInline;
+    }
     // `kh` is keyHash(key) when the table has an index, unused otherwise.
     std::uint32_t find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;
     std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;  // or kNone
@@ -117,31 +139,32 @@ private:
     void indexEntries() noexcept;  // places every live entry into an empty index
     void removeFromIndex(std::uint32_t slot) noexcept;
     std::uint32_t mask() const noexcept {  // the smallest 2^k - 1 covering the open buckets
-        return std::bit_ceil(static_cast<std::uint32_t>(heads_.size())) - 1;
+        return std::bit_ceil(buckets_) - 1;
     }
     void sortChains() const noexcept;
     std::uint32_t sortedChain(std::uint32_t head) noexcept;
     std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
-    std::uint32_t newEntry();
-    void openBucket();
+    std::uint32_t newEntry() noexcept;
+    void openBucket() noexcept;
     std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh);
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
 
-    // Field order keeps a table without an index as small as it was before there was one.
-    std::vector<std::unique_ptr<Entry[]>> chunks_;
-    std::vector<std::uint32_t> heads_;        // first entry of each open bucket
-    std::unique_ptr<Slot[]> index_;           // null while the table is small
-    std::uint32_t used_ = 0;                  // entries carved from the chunks, live or erased
-    std::uint32_t count_ = 0;                 // live entries
-    std::uint32_t freeHead_ = kNone;          // erased entries waiting for reuse
-    mutable bool sorted_ = true;              // every chain is in key order
-    std::uint8_t indexBits_ = 0;              // the index has 2^indexBits_ slots
+    std::unique_ptr<Spill> spill_;             // null while the table fits in the object
+    std::uint32_t buckets_ = 1;                // open buckets (the size of spill_->heads once spilled)
+    std::uint32_t used_ = 0;                   // entries carved, live or erased
+    std::uint32_t count_ = 0;                  // live entries
+    std::uint32_t freeHead_ = kNone;           // erased entries waiting for reuse
+    std::uint32_t inlineHeads_[kInlineHeads] = {kNone};  // the heads until the table spills (bucket 0 open)
+    mutable bool sorted_ = true;               // every chain is in key order
+    std::uint8_t indexBits_ = 0;               // the index has 2^indexBits_ slots; 0: there is none
+    Entry inline_[kInline];                    // entries 0 .. kInline - 1
 };
-static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= 72, "a small table costs what it did before the index");
+static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= HashTable::kInline * sizeof(HashTable::Entry) + 40,
+              "a small table is its inline entries and a few words");
 
 template <class MakeKey>
 HashTable::Entry& HashTable::findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey) {
-    const std::uint64_t kh = index_ ? keyHash(key) : 0;
+    const std::uint64_t kh = indexBits_ ? keyHash(key) : 0;
     std::uint32_t i = find(key, hash, kh);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole

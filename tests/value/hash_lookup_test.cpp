@@ -295,9 +295,9 @@ TEST(HashLookup, KeyHashSeparatesCollidingKeys) {
     }
 }
 
-// Insertions that create the index, grow it, or need a new chunk of entries, failing at each
-// allocation in turn: every failure must leave the table exactly as it was, down to which entry the
-// insertion that finally succeeds takes.
+// Insertions that spill the table out of its object, create the index, grow it, or need a new chunk
+// of entries, failing at each allocation in turn: every failure must leave the table exactly as it
+// was, down to which entry the insertion that finally succeeds takes.
 TEST(HashLookup, AFailedAllocationLeavesTheTableWhole) {
     using detail::HashTable;
     auto text = [](const std::string& k) { return detail::KeyText::of(k); };
@@ -307,7 +307,9 @@ TEST(HashLookup, AFailedAllocationLeavesTheTableWhole) {
             out += t.at(i).key.toNarrowString() + "=" + t.at(i).value.toNarrowString() + ",";
         return out;
     };
-    for (std::uint32_t filled : {kIndexFrom - 1, kIndexFrom * 3 / 2, 60u, kIndexFrom * 3}) {
+    constexpr std::uint32_t kInline = HashTable::kInline;
+    // kInline * 8 starts a chunk (they double from kInline on) without touching the index.
+    for (std::uint32_t filled : {kInline, kInline * 2, kIndexFrom - 1, kIndexFrom * 3 / 2, kInline * 8, kIndexFrom * 3}) {
         SCOPED_TRACE(std::to_string(filled) + " keys");
         const std::vector<std::string> keys = trailingDigits(static_cast<int>(filled) + 1);
         HashTable t;
@@ -358,7 +360,7 @@ public:
     const detail::HashTable& table() const { return t_; }
 
     // Every key of the model is found with its value, no other key of `universe` is, and no entry
-    // index reaches 3/4 of the slots: the bits beside a slot's tag always hold it.
+    // index reaches 3/4 of the slots of an index: the bits beside a slot's tag always hold it.
     ::testing::AssertionResult matches(const std::map<std::string, int>& model,
                                        const std::vector<std::string>& universe) const {
         if (t_.size() != model.size())
@@ -373,7 +375,7 @@ public:
             if (i == detail::HashTable::kNone) return ::testing::AssertionFailure() << k << " is lost";
             if (t_.at(i).value.toInteger() != it->second)
                 return ::testing::AssertionFailure() << k << " finds entry " << i << " of another key";
-            if (4 * std::uint64_t{i} >= 3 * std::uint64_t{t_.indexSlots()})
+            if (t_.indexSlots() != 0 && 4 * std::uint64_t{i} >= 3 * std::uint64_t{t_.indexSlots()})
                 return ::testing::AssertionFailure() << k << " has entry " << i << " with only "
                                                      << t_.indexSlots() << " slots";
         }
@@ -448,6 +450,95 @@ TEST(HashLookup, ReusedEntriesStayWithinTheIndexThatHoldsThem) {
         universe.push_back("one more");
         EXPECT_EQ(t.table().indexSlots(), 2 * slots);
         EXPECT_TRUE(t.matches(model, universe)) << "after growing";
+    }
+}
+
+// A small table keeps its first entries in the table object and spills the rest into chunks: a slot
+// handed out on either side of the spill, or of a later chunk start, is the entry for its key for as
+// long as the key stays, and writing through it is seen by lookups.
+TEST(HashLookup, SlotsHandedOutStayValidAcrossTheSpill) {
+    constexpr std::uint32_t kInline = detail::HashTable::kInline;
+    const std::vector<std::string> keys = trailingDigits(static_cast<int>(kInline * 4 + 3));
+    Value h;
+    std::vector<Value*> slots;
+    auto check = [&](std::size_t inserted, const char* when) -> ::testing::AssertionResult {
+        for (std::size_t j = 0; j < inserted; ++j) {
+            if (!slots[j]) continue;  // erased
+            if (&h.entry(N(keys[j])) != slots[j])
+                return ::testing::AssertionFailure() << when << ": " << keys[j] << " moved";
+            if (slots[j]->toInteger() != static_cast<int>(j))
+                return ::testing::AssertionFailure() << when << ": " << keys[j] << " holds " << dump(*slots[j]);
+        }
+        return ::testing::AssertionSuccess();
+    };
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        Value& slot = h.entry(N(keys[i]));
+        slot = I(static_cast<int>(i));
+        slots.push_back(&slot);
+        ASSERT_TRUE(check(i + 1, "inserting")) << "after inserting " << keys[i];
+    }
+    for (std::size_t j = 0; j < keys.size(); ++j) *slots[j] = I(-static_cast<int>(j));
+    for (std::size_t j = 0; j < keys.size(); ++j)
+        ASSERT_EQ(dump(h.find(W(widen(keys[j])))), "i" + std::to_string(-static_cast<int>(j))) << keys[j];
+    for (std::size_t j = 0; j < keys.size(); ++j) *slots[j] = I(static_cast<int>(j));
+    // Inline entries erased and taken again by other keys, which get slots of their own.
+    for (std::size_t j = 1; j < kInline; j += 2) {
+        ASSERT_EQ(h.eraseKey(widen(keys[j])), 1u);
+        slots[j] = nullptr;
+    }
+    std::vector<Value*> reused;
+    for (std::size_t j = 1; j < kInline; j += 2) {
+        Value& slot = h.entry(N("again" + std::to_string(j)));
+        slot = I(1000 + static_cast<int>(j));
+        reused.push_back(&slot);
+    }
+    EXPECT_TRUE(check(keys.size(), "after reuse"));
+    for (std::size_t r = 0; r < reused.size(); ++r) {
+        const std::string k = "again" + std::to_string(1 + 2 * r);
+        EXPECT_EQ(&h.entry(N(k)), reused[r]) << k;
+        EXPECT_EQ(reused[r]->toInteger(), 1000 + static_cast<int>(1 + 2 * r)) << k;
+    }
+}
+
+// Copies of tables taken just below, at and past the spill, and past a chunk start and the index
+// threshold, each with erased entries waiting for reuse: a copy finds what the original held, reuses
+// the same erased entries, grows on its own, and leaves the original alone.
+TEST(HashLookup, CopiesOnEitherSideOfTheSpillKeepEntriesAndFreeList) {
+    constexpr std::uint32_t kInline = detail::HashTable::kInline;
+    for (std::uint32_t n : {1u, kInline - 1, kInline, kInline + 1, 2 * kInline + 3, kIndexFrom + 5}) {
+        SCOPED_TRACE(std::to_string(n) + " keys");
+        const std::vector<std::string> keys = trailingDigits(static_cast<int>(n + 4 * kInline));
+        Table t;
+        std::map<std::string, int> model;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            t.insert(keys[i], static_cast<int>(i));
+            model[keys[i]] = static_cast<int>(i);
+        }
+        std::set<std::uint32_t> erased;
+        for (std::uint32_t i = 0; i < n; i += 3) {
+            erased.insert(t.find(keys[i]));
+            ASSERT_TRUE(t.erase(keys[i]));
+            model.erase(keys[i]);
+        }
+        Table copy = t;
+        std::map<std::string, int> copyModel = model;
+        ASSERT_TRUE(copy.matches(copyModel, keys)) << "as copied";
+        std::set<std::uint32_t> taken;
+        std::uint32_t next = n;
+        for (; taken.size() < erased.size(); ++next) {
+            taken.insert(copy.insert(keys[next], -static_cast<int>(next)));
+            copyModel[keys[next]] = -static_cast<int>(next);
+        }
+        EXPECT_EQ(taken, erased) << "the copy reuses the erased entries first";
+        for (; next < keys.size(); ++next) {  // past the next spill or chunk start
+            copy.insert(keys[next], -static_cast<int>(next));
+            copyModel[keys[next]] = -static_cast<int>(next);
+        }
+        EXPECT_TRUE(copy.matches(copyModel, keys)) << "the copy, grown";
+        t.insert(keys[1 % n], 77);
+        model[keys[1 % n]] = 77;
+        EXPECT_TRUE(t.matches(model, keys)) << "the original";
+        EXPECT_TRUE(Table(copy).matches(copyModel, keys)) << "a copy of the grown copy";
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/value/value_builders.h"
+#include "value/hash_table.h"
 #include "value/text.h"
 #include "value/value.h"
 
@@ -167,6 +168,47 @@ TEST(HashOrder, LargeTablesWithCollidingKeysKeepTheOrderThroughEraseAndReuse) {
     Value detached = copy;
     detached.entry(N("key5")) = I(3);
     EXPECT_EQ(iterationOrder(detached), iterationOrder(copy)) << "a copy keeps the order";
+}
+
+// Small tables keep their first entries in the table object; the order must not notice where an
+// entry lives. Copies of tables of every size up to past two chunk starts, each written to after
+// the copy, and a table whose inline entries are all erased and taken by other keys.
+TEST(HashOrder, SmallTablesAndTheirCopiesFollowTheModelAcrossTheInlineRoom) {
+    constexpr std::uint32_t kInline = detail::HashTable::kInline;
+    std::vector<std::string> keys;
+    for (char c = 'a'; c <= 'z'; ++c) keys.push_back(std::string(1, c) + (c % 3 ? "" : "x"));
+    ASSERT_GT(keys.size(), 2 * kInline + 2);
+    for (std::uint32_t n = 0; n <= 2 * kInline + 2; ++n) {
+        SCOPED_TRACE(std::to_string(n) + " keys");
+        Value h;
+        OrderModel model;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            h.entry(N(keys[i])) = I(1);
+            model.insert(keys[i]);
+        }
+        Value copy = h;
+        OrderModel copyModel = model;
+        copy.entry(N("copy")) = I(2);  // detaches
+        copyModel.insert("copy");
+        EXPECT_EQ(iterationOrder(copy), copyModel.order());
+        EXPECT_EQ(iterationOrder(h), model.order()) << "the original";
+    }
+    Value h;
+    OrderModel model;
+    for (std::uint32_t i = 0; i < 2 * kInline + 1; ++i) {
+        h.entry(N(keys[i])) = I(1);
+        model.insert(keys[i]);
+    }
+    for (std::uint32_t i = 0; i < kInline; ++i) {  // the inline entries, in insertion order
+        ASSERT_EQ(h.eraseKey(widen(keys[i])), 1u);
+        model.erase(keys[i]);
+    }
+    EXPECT_EQ(iterationOrder(h), model.order()) << "inline entries erased";
+    for (std::size_t i = keys.size() - kInline; i < keys.size(); ++i) {
+        h.entry(W(widen(keys[i]))) = I(2);
+        model.insert(keys[i]);
+    }
+    EXPECT_EQ(iterationOrder(h), model.order()) << "inline entries taken by other keys";
 }
 
 // Narrow and wide ASCII keys share an entry (see the container tests); beyond ASCII a byte counts
