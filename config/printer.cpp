@@ -11,6 +11,9 @@
 //   names of the frames above it lie at or after nameStart. A path child extends its parent's name in
 //   place; a block child starts a new one behind it. The buffer is cut back to a frame's nameEnd before
 //   each of its children, so a deep path layout costs the length of its longest name, not its square.
+// - A Hash's entries are never copied out of its table: its members (key and value addresses, in
+//   the order they are written) lie on one array shared by all frames, the innermost frame's on top,
+//   and are dropped when its frame closes. Printing never writes the data, so the addresses hold.
 // - Description options are read once per container, when its frame opens. A scalar (or an inline
 //   Vector of scalars) whose description sets no options is written on the spot, its name straight
 //   into the output: only containers and described values go through the name buffer and begin().
@@ -26,7 +29,9 @@
 #include <cstddef>
 #include <deque>
 #include <limits>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "value/text.h"
 
@@ -38,7 +43,10 @@ using VK = ValueKind;
 constexpr std::int32_t kNoGap = 2147483647;  // Order: no key written yet
 
 constinit const Value kUndef;  // what an absent option reads as
-constexpr std::uint32_t kLookAhead = 8;  // entries of a Hash whose data is fetched ahead of writing
+// How far ahead of writing a Hash's data is fetched: the table's entries (where the handles are)
+// first, then, once those have arrived, the key and value bodies they point to.
+constexpr std::uint32_t kLookAhead = 8;
+constexpr std::uint32_t kEntryLookAhead = 2 * kLookAhead;
 
 void prefetch(const void* address) {
 #if defined(__GNUC__)
@@ -185,51 +193,28 @@ void writeFloat(Writer& w, const double value) {
     w.putAscii(buf, static_cast<std::size_t>(p - buf));
 }
 
-// The key list of a Hash under Hash.Order: keys in Order's sequence with gap markers (positive
-// Integers) between two written keys, then the keys Order did not name, in table order.
-Value orderedKeys(const Value& hash, const Value& order) {
-    Value rest = hash;  // the keys not yet listed; erasing detaches it from the data
-    Value list;
-    list.setEmptyVector();
-    std::int32_t pending = 0;
-    std::int32_t gap = kNoGap;
-    const std::uint32_t n = order.size();
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const Value& e = order.at(i);
-        if (e.kind() == VK::Undef || e.isInteger()) {
-            // Wraps like the 32-bit sum it has always been, rather than overflowing.
-            const std::uint32_t add = e.isInteger() ? static_cast<std::uint32_t>(e.toInteger()) : 1u;
-            pending = static_cast<std::int32_t>(static_cast<std::uint32_t>(pending) + add);
-            continue;
-        }
-        if (pending > gap) gap = pending;
-        pending = 0;
-        const std::u16string key = e.toWideString();
-        if (!rest.existsByName(key, true)) continue;
-        if (gap != 0 && gap != kNoGap) list.appendSlot() = Value(gap);
-        gap = 0;
-        list.appendSlot() = Value(std::u16string_view(key));
-        rest.eraseKey(key);
-    }
-    list.appendAll(rest.keys(true));
-    return list;
-}
-
 enum class Layout : std::uint8_t { HashBlock, HashPath, VectorBlock, VectorPath, VectorInline, VectorList };
+
+// One member of a Hash being written: an entry, or (key null) a gap of Hash.Order whose value is the
+// number of blank lines. Both point into the data tree or into the frame's `keys`, never at a copy.
+struct Member {
+    const Value* key;
+    const Value* value;
+};
 
 // A container whose members are being written.
 struct Frame {
-    const Value* data;       // the container; lives in the data tree (or a frame's values list) and stays put
-    Value keys;              // Hash: key list with gap markers
-    Value values;            // Hash: values parallel to keys when those are in table order, else Undef
+    const Value* data;       // the container; lives in the data tree and stays put
+    Value keys;              // Hash under Hash.Order: the keys it named and the gap counts, for members
     Value ids;               // the ID table this container's members see
     Value single;            // Hash.SingleData / Vector.SingleData
     Value common;            // Hash.Data / Vector.Data
     std::int64_t depth;      // the value's own depth
     std::size_t nameStart;   // the value's name in the name buffer
     std::size_t nameEnd;
+    std::size_t members;      // Hash: its members are members_[members, members + count)
     std::uint32_t index = 0;  // next member
-    std::uint32_t count;      // members (Hash: key list length)
+    std::uint32_t count;      // members (Hash: entries and gaps)
     std::int32_t separatorLines = 0;  // blank lines between two members, block (and Vector path) layouts
     Layout layout;
     bool named;               // the value has a name: it is an assignment
@@ -352,52 +337,55 @@ private:
         }
     }
 
+    // A Hash's members go on members_, above those of the frames below, in the order they are
+    // written; the frame takes them over, and they are dropped when it closes.
     void beginHash(const Value& data, std::int64_t depth, std::size_t nameStart, std::size_t nameEnd,
                    const Value& desc, const Value& ids) {
         const Value& opts = option(desc, "Hash");
         const bool named = nameEnd > nameStart;
-        Value values = data.values();
-        const std::uint32_t n = values.size();
+        const std::size_t start = members_.size();
+        Value orderKeys;
+        if (const Value& order = option(opts, "Order"); order.kind() != VK::Undef) {
+            orderedMembers(data, order, orderKeys);
+        } else {
+            data.forEachEntry([this](const Value& key, const Value& value) { members_.push_back({&key, &value}); });
+            if (option(opts, "Sort").kind() != VK::Undef) {
+                const bool withCase = !option(opts, "SortNoCase").toBoolean();
+                std::stable_sort(members_.begin() + static_cast<std::ptrdiff_t>(start), members_.end(),
+                                 [withCase](const Member& a, const Member& b) {
+                                     return a.key->compare(*b.key, 0, nullptr, withCase) < 0;
+                                 });
+            }
+        }
 
         std::int32_t t = orAutomatic(option(opts, "DisplayType"));
         if (t < 0 || t > 2) {
+            // Every entry is a member exactly once, whatever the order: the gaps are the only others.
+            const std::uint32_t n = data.size();
             bool allTrue = n >= 2 && n <= 5;
-            for (std::uint32_t i = 0; allTrue && i < n; ++i)
-                allTrue = values.at(i).isBoolean() && values.at(i).toBoolean();
+            for (std::size_t i = start; allTrue && i < members_.size(); ++i)
+                allTrue = !members_[i].key || (members_[i].value->isBoolean() && members_[i].value->toBoolean());
             t = allTrue ? 2 : (n == 1 ? 1 : 0);
-        }
-
-        Value keys;
-        if (const Value& order = option(opts, "Order"); order.kind() != VK::Undef) {
-            keys = orderedKeys(data, order);
-            values = Value();
-        } else {
-            keys = data.keys(true);
-            if (option(opts, "Sort").kind() != VK::Undef) {
-                if (option(opts, "SortNoCase").toBoolean()) keys.sortNoCase();
-                else keys.sort();
-                values = Value();
-            }
         }
 
         if (t == 2) {
             if (named) writePrefix(depth, nameStart, nameEnd);
             out_.put(u"set(");
-            for (std::uint32_t i = 0; i < keys.size(); ++i) {
-                const Value& k = keys.at(i);
-                if (k.isInteger()) continue;
-                if (i > 0) out_.put(u", ");
-                writeQuoted(k, false);
+            for (std::size_t i = start; i < members_.size(); ++i) {
+                if (!members_[i].key) continue;
+                if (i > start) out_.put(u", ");  // a gap lies between two keys, never before the first
+                writeQuoted(*members_[i].key, false);
             }
             out_.put(u')');
             writeSuffix(named);
+            members_.resize(start);
             return;
         }
 
         Frame& f = push(data, depth, nameStart, nameEnd, ids, opts);
-        f.count = keys.size();
-        f.keys = std::move(keys);
-        f.values = std::move(values);
+        f.members = start;
+        f.count = static_cast<std::uint32_t>(members_.size() - start);
+        f.keys = std::move(orderKeys);  // moves the handle: the members keep pointing at its elements
         if (t == 1) {
             f.layout = Layout::HashPath;
             return;
@@ -474,8 +462,46 @@ private:
         f.depth = depth;
         f.nameStart = nameStart;
         f.nameEnd = nameEnd;
+        f.members = members_.size();
         f.named = nameEnd > nameStart;
         return f;
+    }
+
+    // Hash.Order: the keys it names that hold a defined value, first occurrence only, in its sequence,
+    // with gap markers (positive Integers) between two written keys; then the entries it did not name,
+    // in table order. A named key is written as Order spells it, so `keys` keeps those texts and the
+    // markers for the members to point at.
+    void orderedMembers(const Value& hash, const Value& order, Value& keys) {
+        keys.setEmptyVector();
+        listed_.clear();
+        std::int32_t pending = 0;
+        std::int32_t gap = kNoGap;
+        const std::uint32_t n = order.size();
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const Value& e = order.at(i);
+            if (e.kind() == VK::Undef || e.isInteger()) {
+                // Wraps like the 32-bit sum it has always been, rather than overflowing.
+                const std::uint32_t add = e.isInteger() ? static_cast<std::uint32_t>(e.toInteger()) : 1u;
+                pending = static_cast<std::int32_t>(static_cast<std::uint32_t>(pending) + add);
+                continue;
+            }
+            if (pending > gap) gap = pending;
+            pending = 0;
+            Value key(std::u16string_view(e.toWideString()));
+            const Value& value = hash.find(key);
+            if (value.kind() == VK::Undef || !listed_.insert(&value).second) continue;
+            if (gap != 0 && gap != kNoGap) keys.appendSlot() = Value(gap);
+            gap = 0;
+            keys.appendSlot() = std::move(key);
+        }
+        // Only now is `keys` complete, so its elements stay where they are.
+        for (std::uint32_t i = 0; i < keys.size(); ++i) {
+            const Value& k = keys.at(i);
+            members_.push_back(k.isInteger() ? Member{nullptr, &k} : Member{&k, &hash.find(k)});
+        }
+        hash.forEachEntry([this](const Value& key, const Value& value) {
+            if (!listed_.contains(&value)) members_.push_back({&key, &value});
+        });
     }
 
     static bool braces(const Frame& f) { return f.depth != 0 || f.named; }
@@ -512,6 +538,7 @@ private:
             Frame& f = stack_.back();
             if (f.index == f.count) {
                 close(f);
+                members_.resize(f.members);
                 stack_.pop_back();
                 continue;
             }
@@ -524,20 +551,22 @@ private:
 
     // May push a frame: f is not used after begin().
     void nextEntry(Frame& f, std::uint32_t i) {
-        const Value& key = f.keys.at(i);
-        if (key.isInteger()) {  // a gap marker of Hash.Order
-            out_.repeat(key.toInteger(), u'\n');
+        const Member m = members_[f.members + i];  // a copy: a child's members may move the array
+        if (!m.key) {  // a gap marker of Hash.Order
+            out_.repeat(m.value->toInteger(), u'\n');
             return;
         }
-        if (f.values.isVector()) {
-            // Keys and values lie wherever the table put them: ask for the next ones early.
-            if (i + kLookAhead < f.count) {
-                prefetch(f.keys.at(i + kLookAhead).identity());
-                prefetch(f.values.at(i + kLookAhead).identity());
-            }
-            return writeEntry(f, key, f.values.at(i));
+        // Entries, keys and values lie wherever the table put them: ask for the next ones early.
+        if (i + kEntryLookAhead < f.count) {
+            const Member& ahead = members_[f.members + i + kEntryLookAhead];
+            prefetch(ahead.value);  // the entry holds the key handle beside it
         }
-        writeEntry(f, key, f.data->find(key));
+        if (i + kLookAhead < f.count) {
+            const Member& ahead = members_[f.members + i + kLookAhead];
+            if (ahead.key) prefetch(ahead.key->identity());
+            prefetch(ahead.value->identity());
+        }
+        writeEntry(f, *m.key, *m.value);
     }
 
     // A scalar whose description sets no options needs no name buffer and no ID table: it is
@@ -617,6 +646,8 @@ private:
     std::u16string names_;
     std::u16string scratch_;   // the quoted form of one string, on its way into out_
     std::deque<Frame> stack_;  // a deque: pushing never moves the frames below
+    std::vector<Member> members_;  // the open Hash frames' members, the innermost frame's on top
+    std::unordered_set<const Value*> listed_;  // Hash.Order: values of the entries it has named
 };
 
 }  // namespace

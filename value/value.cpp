@@ -711,6 +711,12 @@ Value Value::nextKey(const Value& key, Value* valueOut) const {
     return next;
 }
 
+void Value::walkEntries(void* context, EntryVisitor visit) const {
+    if (const HashTable* t = largeOf(*this).hash.get())
+        for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
+            visit(context, t->at(i).key, t->at(i).value);
+}
+
 // ---------------------------------------------------------------- writing container access
 
 bool Value::isScratchSlot() const noexcept { return this == &detail::scratchSlot(); }

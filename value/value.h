@@ -137,6 +137,17 @@ public:
     // the end; valueOut, when given, receives the value under the key returned (Undef at the end).
     Value firstKey(Value* valueOut = nullptr) const;
     Value nextKey(const Value& key, Value* valueOut = nullptr) const;
+    // Calls visit(key, value) for each entry of a Hash, in firstKey/nextKey's order, with references
+    // to the handles the table holds: nothing is copied or counted. Anything but a Hash has no
+    // entries. The references, and the walk itself, are valid only while the Hash is not written:
+    // visit may read it, never write it. A walker that must pause can collect the addresses.
+    template <class Visit>
+    void forEachEntry(Visit visit) const {
+        if (kind() != ValueKind::Hash) return;
+        walkEntries(&visit, [](void* v, const Value& key, const Value& value) {
+            (*static_cast<Visit*>(v))(key, value);
+        });
+    }
 
     // --- writing container access: makes this the needed container (dropping any other kind), ---
     // --- detaches a shared body, then acts ---
@@ -164,6 +175,9 @@ public:
                 bool caseSensitive = true) const;
 
 private:
+    using EntryVisitor = void (*)(void* context, const Value& key, const Value& value);
+    void walkEntries(void* context, EntryVisitor visit) const;  // forEachEntry, once the kind is known
+
     friend struct detail::ValueAccess;
     detail::BodyHeader* body_ = nullptr;
 };

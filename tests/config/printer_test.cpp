@@ -276,6 +276,35 @@ TEST(PrinterHashEntry, SeparatorsFollowTheFirstFlag) {
     EXPECT_FALSE(first);
 }
 
+// Each open Hash keeps its place in its members while the Hashes inside it are written, however
+// many of those there are; the expected text is built from firstKey/nextKey.
+TEST(PrinterOptions, NestedHashesEachResumeTheirOwnOrder) {
+    auto twoDigits = [](int i) { return std::string(i < 10 ? "0" : "") + std::to_string(i); };
+    Value outer;
+    for (int k = 39; k >= 0; --k) {
+        Value& inner = outer.entry(N("k" + twoDigits(k)));
+        for (int i = 0; i < 30; ++i) inner.entry(N("i" + twoDigits(i))) = i == 7 ? Value() : I(100 * k + i);
+    }
+    Value innerDesc = desc("Hash", {{"Order", vec({N("i05"), I(2), N("i03"), N("i05"), N("i07")})}});
+    Value description = desc("Hash", {{"Sort", B(true)}, {"Data", innerDesc}});
+
+    std::string expected;
+    for (int k = 0; k < 40; ++k) {  // sorted outer keys
+        const Value& inner = outer.find(N("k" + twoDigits(k)));
+        expected += "['k" + twoDigits(k) + "'] = {\n";
+        expected += "\t['i05'] = " + std::to_string(100 * k + 5) + ";\n\n\n";
+        expected += "\t['i03'] = " + std::to_string(100 * k + 3) + ";\n";
+        Value value;
+        for (Value key = inner.firstKey(&value); key.kind() != ValueKind::Undef; key = inner.nextKey(key, &value)) {
+            const std::string name = key.toNarrowString();
+            if (name == "i05" || name == "i03" || value.kind() == ValueKind::Undef) continue;
+            expected += "\t['" + name + "'] = " + value.toNarrowString() + ";\n";
+        }
+        expected += "};\n";
+    }
+    EXPECT_EQ(toUtf8(printConfig(outer, description)), expected);
+}
+
 TEST(PrinterData, IsNeverChanged) {
     const Value data = hash({{"a", I(1)}, {"b", vec({I(2), I(3)})}, {"c", N("x")}});
     const std::string before = dump(data);

@@ -143,6 +143,73 @@ TEST(ValueIteration, KeysInOrderWithValues) {
     }
 }
 
+// The entry walk lists what firstKey/nextKey list, in their order, and hands out the table's own
+// handles: a copy would count as a second owner of each value.
+TEST(ValueIteration, EntryWalkMatchesKeyIterationWithoutCopying) {
+    auto byKeys = [](const Value& h) {
+        std::string out;
+        Value value;
+        for (Value k = h.firstKey(&value); k.kind() != ValueKind::Undef; k = h.nextKey(k, &value))
+            out += dump(k) + "=" + dump(value) + ";";
+        return out;
+    };
+    // `sole`: the table is the only owner of its keys and values (no copy of the Hash shares them).
+    auto byWalk = [](const Value& h, bool sole) {
+        std::string out;
+        h.forEachEntry([&](const Value& key, const Value& value) {
+            out += dump(key) + "=" + dump(value) + ";";
+            EXPECT_EQ(&value, &h.find(key)) << dump(key) << " is not the table's own value";
+            EXPECT_FALSE(sole && (key.isShared() || value.isShared())) << dump(key) << " was copied";
+        });
+        return out;
+    };
+    // "keyN" keys collide on hashText, so these chains are long and the large tables have an index.
+    auto numbered = [](int n, int step) {
+        Value h;
+        for (int i = 0; i < n; i += step) h.entry(N("key" + std::to_string(i))) = i % 5 == 0 ? Value() : I(i);
+        return h;
+    };
+    auto erasedAndRefilled = [&](int n) {
+        Value h = numbered(n, 1);
+        for (int i = 0; i < n; i += 3) h.eraseKey(N("key" + std::to_string(i)).toWideString());
+        for (int i = 0; i < n; i += 6) h.entry(N("key" + std::to_string(i))) = I(-i);  // reuses erased entries
+        for (int i = n; i < n + 40; ++i) h.entry(N("key" + std::to_string(i))) = Value();
+        return h;
+    };
+    struct Row { const char* name; Value h; std::uint32_t size; };
+    const Row rows[] = {
+        {"empty after an erase", hash({}), 0},
+        {"inline, Undef values included", hash({{"b", Value()}, {"a", I(1)}, {"B", N("x")}}), 3},
+        {"colliding keys past the inline entries", numbered(30, 1), 30},
+        {"colliding keys with an index", numbered(3000, 1), 3000},
+        {"erased and re-inserted, small", erasedAndRefilled(20), 20 - 7 + 4 + 40},
+        {"erased and re-inserted, indexed", erasedAndRefilled(900), 900 - 300 + 150 + 40},
+        {"Latin-1 and empty keys", hash({{"w", I(1)}, {"\xe9", I(2)}, {"", Value()}}), 3},
+    };
+    for (const Row& r : rows) {
+        ASSERT_EQ(r.h.size(), r.size) << r.name;
+        std::uint32_t seen = 0;
+        r.h.forEachEntry([&](const Value&, const Value&) { ++seen; });
+        EXPECT_EQ(seen, r.size) << r.name;
+        EXPECT_EQ(byWalk(r.h, true), byKeys(r.h)) << r.name;
+    }
+
+    // A copy shares the table until written; the write gives the copy its own order and leaves the
+    // original's walk as it was.
+    const Value original = numbered(200, 1);
+    const std::string before = byKeys(original);
+    Value copy = original;
+    copy.eraseKey(u"key7");
+    copy.entry(N("key7")) = I(70);
+    copy.entry(N("new")) = Value();
+    EXPECT_EQ(byWalk(original, false), before);
+    EXPECT_EQ(byWalk(copy, false), byKeys(copy));
+    EXPECT_NE(byWalk(copy, false), before) << "the copy was not written";
+
+    for (const Value& v : {Value(), I(1), N("k"), vec({hash({{"a", I(1)}})})})
+        v.forEachEntry([&](const Value& key, const Value&) { ADD_FAILURE() << dump(v) << " has entry " << dump(key); });
+}
+
 // Every writing operation, applied to one handle of a shared tree, must leave the other handle alone.
 TEST(ValueCopyOnWrite, EveryWriterDetachesOnlyItsHandle) {
     using Writer = std::function<void(Value&)>;
