@@ -22,15 +22,23 @@ constexpr int kCopied = 100'000;
 // Distinct, scattered names of a realistic length ("setting." and up to ten digits).
 std::string keyName(int i) { return "setting." + std::to_string(static_cast<unsigned>(i) * 7919u); }
 
+// Keys that differ only in trailing digits: the language's hash gives "key0".."key999999" only
+// ~40,000 distinct values, some 25 keys to each.
+std::string collidingName(int i) { return "key" + std::to_string(i); }
+
+template <std::string (*Name)(int) = keyName>
 std::vector<Value> makeKeys(int n) {
     std::vector<Value> keys;
     keys.reserve(n);
-    for (int i = 0; i < n; ++i) keys.emplace_back(std::string_view(keyName(i)));
+    for (int i = 0; i < n; ++i) keys.emplace_back(std::string_view(Name(i)));
     return keys;
 }
 
+std::vector<Value> makeCollidingKeys(int n) { return makeKeys<collidingName>(n); }
+
+template <std::string (*Name)(int)>
 void BM_HashInsert(benchmark::State& state) {
-    const std::vector<Value> keys = makeKeys(kKeys);
+    const std::vector<Value> keys = makeKeys<Name>(kKeys);
     for (auto _ : state) {
         Value h;
         for (const Value& k : keys) h.entry(k).setInteger(1);
@@ -41,10 +49,12 @@ void BM_HashInsert(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kKeys);
 }
-BENCHMARK(BM_HashInsert)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HashInsert<keyName>)->Name("BM_HashInsert")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HashInsert<collidingName>)->Name("BM_HashInsertColliding")->Unit(benchmark::kMillisecond);
 
+template <std::string (*Name)(int)>
 void BM_HashLookup(benchmark::State& state) {
-    const std::vector<Value> keys = makeKeys(kKeys);
+    const std::vector<Value> keys = makeKeys<Name>(kKeys);
     Value h;
     for (const Value& k : keys) h.entry(k).setInteger(1);
     for (auto _ : state) {
@@ -54,43 +64,8 @@ void BM_HashLookup(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kKeys);
 }
-BENCHMARK(BM_HashLookup)->Unit(benchmark::kMillisecond);
-
-// Keys that differ only in trailing digits: the language's hash gives "key0".."key999999" only
-// ~40,000 distinct values, some 25 keys to each.
-std::vector<Value> makeCollidingKeys(int n) {
-    std::vector<Value> keys;
-    keys.reserve(n);
-    for (int i = 0; i < n; ++i) keys.emplace_back(std::string_view("key" + std::to_string(i)));
-    return keys;
-}
-
-void BM_HashInsertColliding(benchmark::State& state) {
-    const std::vector<Value> keys = makeCollidingKeys(kKeys);
-    for (auto _ : state) {
-        Value h;
-        for (const Value& k : keys) h.entry(k).setInteger(1);
-        benchmark::DoNotOptimize(h.size());
-        state.PauseTiming();
-        h = Value();
-        state.ResumeTiming();
-    }
-    state.SetItemsProcessed(state.iterations() * kKeys);
-}
-BENCHMARK(BM_HashInsertColliding)->Unit(benchmark::kMillisecond);
-
-void BM_HashLookupColliding(benchmark::State& state) {
-    const std::vector<Value> keys = makeCollidingKeys(kKeys);
-    Value h;
-    for (const Value& k : keys) h.entry(k).setInteger(1);
-    for (auto _ : state) {
-        std::int64_t sum = 0;
-        for (const Value& k : keys) sum += h.find(k).toInteger();
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * kKeys);
-}
-BENCHMARK(BM_HashLookupColliding)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HashLookup<keyName>)->Name("BM_HashLookup")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HashLookup<collidingName>)->Name("BM_HashLookupColliding")->Unit(benchmark::kMillisecond);
 
 // Erasing every key of the colliding table, in insertion order: each erasure closes a gap in the
 // lookup index, which reads the keys of the entries it shifts back.

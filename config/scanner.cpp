@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "config/char_class.h"
 #include "config/diagnostic.h"
 #include "value/text.h"
 
@@ -29,31 +30,11 @@ constexpr std::u16string_view kCategory = u"Scanning Error";
 // Tokens handed to a sink at a time: enough to amortise the call, few enough to stay in the cache.
 constexpr std::size_t kPieceTokens = 512;
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isIdentifierChar(char16_t c) { return isLetter(c) || isDigit(c) || c == u'_'; }
-
-int hexValue(char16_t c) {
-    if (isDigit(c)) return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
-
-// What a backslash followed by `c` stands for inside a double-quoted string.
-char16_t escaped(char16_t c) {
-    switch (c) {
-        case u'0': return 0;
-        case u'a': return 7;
-        case u'b': return 8;
-        case u'f': return 12;
-        case u'n': return 10;
-        case u'r': return 13;
-        case u't': return 9;
-        case u'v': return 11;
-        default: return c;
-    }
-}
+using detail::escaped;
+using detail::hexValue;
+using detail::isDigit;
+using detail::isIdentifierChar;
+using detail::isLetter;
 
 char16_t closingDelimiter(char16_t open) {
     switch (open) {
