@@ -221,22 +221,17 @@ TEST(LiteralLoader, StopsShortOfTheNestingLimit) {
     const std::uint32_t depths[] = {0, 4, 100, 300};
     for (std::uint32_t base : depths) {
         for (int levels = 100; levels <= 300; levels += (levels >= 240 && levels < 262) ? 1 : 20) {
-            std::u16string blocks = u"['a'] = ", calls = u"['a'] = ", lists = u"['a'] = ";
-            for (int i = 0; i < levels; ++i) {
-                blocks += u"{ ['a'] = ";
-                calls += u"vector(";
-                lists += u"1, vector(";
-            }
-            blocks += u"1;";
-            calls += u"1";
-            lists += u"1";
-            for (int i = 0; i < levels; ++i) {
-                blocks += u" };";
-                calls += u")";
-                lists += u")";
-            }
-            calls += u";";
-            lists += u";";
+            // ['a'] = open^levels inner close^levels
+            auto nested = [levels](std::u16string_view open, std::u16string_view inner, std::u16string_view close) {
+                std::u16string text = u"['a'] = ";
+                for (int i = 0; i < levels; ++i) text += open;
+                text += inner;
+                for (int i = 0; i < levels; ++i) text += close;
+                return text;
+            };
+            const std::u16string blocks = nested(u"{ ['a'] = ", u"1;", u" };"),
+                                 calls = nested(u"vector(", u"1", u")") + u";",
+                                 lists = nested(u"1, vector(", u"1", u")") + u";";
             for (const std::u16string* text : {&blocks, &calls, &lists}) {
                 const Outcome fast = literal(*text, base), slow = general(*text, base);
                 if (fast.ok) {
