@@ -42,7 +42,6 @@ using VK = ValueKind;
 
 constexpr std::int32_t kNoGap = 2147483647;  // Order: no key written yet
 
-constinit const Value kUndef;  // what an absent option reads as
 // How far ahead of writing a Hash's data is fetched: the table's entries (where the handles are)
 // first, then, once those have arrived, the key and value bodies they point to.
 constexpr std::uint32_t kLookAhead = 8;
@@ -61,7 +60,7 @@ bool isContainer(const Value& v) { return v.kind() == VK::Vector || v.kind() == 
 // An entry of a description or of one of its option groups. Most printing runs without a description,
 // so the common case is answered from the kind alone, before any key is hashed.
 const Value& option(const Value& group, std::string_view name) {
-    return group.kind() == VK::Hash ? group.findByName(name) : kUndef;
+    return group.kind() == VK::Hash ? group.findByName(name) : Value::undef();
 }
 
 std::int32_t orAutomatic(const Value& displayType) {
