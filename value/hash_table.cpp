@@ -120,22 +120,20 @@ std::uint64_t hashUnits(const C* p, std::size_t n, Unit unit) {
 
 }  // namespace
 
-std::uint64_t keyHash(KeyText t) noexcept {
-    if (t.wide) return hashUnits(static_cast<const char16_t*>(t.data), t.length, [](char16_t c) { return c; });
-    return hashUnits(static_cast<const char*>(t.data), t.length, narrowUnit);
+std::uint32_t keyHash(KeyText t) noexcept {
+    const std::uint64_t h =
+        t.wide ? hashUnits(static_cast<const char16_t*>(t.data), t.length, [](char16_t c) { return c; })
+               : hashUnits(static_cast<const char*>(t.data), t.length, narrowUnit);
+    return static_cast<std::uint32_t>(h);
 }
 
 namespace {
 
 // A slot of an index with `mask` + 1 slots: the entry index in the mask's bits, tag bits above it.
 // Home slot and tag come from disjoint bits of keyHash, so keys sharing a home differ in their tags
-// as if at random, and a larger index keeps a subset of the tag.
-std::uint32_t homeOf(std::uint64_t kh, std::uint32_t mask) noexcept {
-    return static_cast<std::uint32_t>(kh) & mask;
-}
-std::uint32_t tagOf(std::uint64_t kh, std::uint32_t mask) noexcept {
-    return static_cast<std::uint32_t>(kh >> 32) & ~mask;
-}
+// as if at random; a larger index takes its home's new bit from the tag.
+std::uint32_t homeOf(std::uint32_t kh, std::uint32_t mask) noexcept { return kh & mask; }
+std::uint32_t tagOf(std::uint32_t kh, std::uint32_t mask) noexcept { return kh & ~mask; }
 
 void prefetch(const void* address) noexcept {  // starts a cache miss ahead of the read that needs it
 #if defined(__GNUC__)
@@ -152,6 +150,7 @@ HashTable::HashTable(const HashTable& other)
       used_(other.used_),
       count_(other.count_),
       freeHead_(other.freeHead_),
+      chained_(other.chained_),
       sorted_(other.sorted_),
       indexBits_(other.indexBits_) {
     std::copy_n(other.inlineHeads_, kInlineHeads, inlineHeads_);
@@ -181,32 +180,36 @@ std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
 }
 
 // The tags screen out the other keys of a probe run without touching their entries, which lie
-// anywhere in memory; a key is the same when its hashCode and its text are, as without an index.
-std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept {
+// anywhere in memory. A key is the same when its hashCode and its text are, as without an index:
+// a narrow and a wide text that equalText finds equal may still differ in hashCode when they hold
+// bytes above 0x7F, which keyHash does not see.
+std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash) const noexcept {
     const std::uint32_t mask = indexSlots() - 1;
-    const std::uint32_t tag = tagOf(kh, mask);
-    for (std::uint32_t s = homeOf(kh, mask);; s = (s + 1) & mask) {
+    const std::uint32_t tag = tagOf(hash, mask);
+    for (std::uint32_t s = homeOf(hash, mask);; s = (s + 1) & mask) {
         const Slot slot = spill_->index[s];
         if (slot == kEmpty) return kNone;
         if ((slot & ~mask) != tag) continue;
         const Entry& e = at(slot & mask);
-        if (e.hash == hash && equalText(textOf(e.key), key)) return s;
+        if (e.hash != hash) continue;
+        const KeyText stored = textOf(e.key);
+        if (equalText(stored, key) && (stored.wide == key.wide || hashText(stored) == hashText(key))) return s;
     }
 }
 
-void HashTable::placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept {
+void HashTable::placeInIndex(std::uint32_t entry, std::uint32_t hash) noexcept {
     const std::uint32_t mask = indexSlots() - 1;
     Slot* const index = spill_->index.get();
-    std::uint32_t s = homeOf(kh, mask);
+    std::uint32_t s = homeOf(hash, mask);
     while (index[s] != kEmpty) s = (s + 1) & mask;
-    index[s] = tagOf(kh, mask) | entry;
+    index[s] = tagOf(hash, mask) | entry;
 }
 
 // Backward-shift deletion: every later entry of the probe run whose path from its home slot passes
 // the hole moves into it, so a probe that stops at the first empty slot still finds everything.
-// A slot does not hold its home, so each entry of the run hashes its key again. The run is short
-// (a few entries at 3/4 full or less), but its entries and their keys lie anywhere in memory: the
-// first kAhead are fetched, entries then keys, before any is hashed, so that the misses overlap.
+// A slot does not hold all of its home, so each entry of the run is read for its keyHash. The run is
+// short (a few entries at 3/4 full or less), but its entries lie anywhere in memory: the first
+// kAhead are fetched before any is read, so that the misses overlap.
 void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
     constexpr std::uint32_t kAhead = 8;
     const std::uint32_t mask = indexSlots() - 1;
@@ -214,10 +217,9 @@ void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
     std::uint32_t ahead = 0;
     for (std::uint32_t s = (slot + 1) & mask; ahead < kAhead && index[s] != kEmpty; s = (s + 1) & mask, ++ahead)
         prefetch(&at(index[s] & mask));
-    for (std::uint32_t k = 1; k <= ahead; ++k) prefetch(at(index[(slot + k) & mask] & mask).key.identity());
     std::uint32_t hole = slot;
     for (std::uint32_t s = (slot + 1) & mask; index[s] != kEmpty; s = (s + 1) & mask) {
-        const std::uint32_t home = homeOf(keyHash(textOf(at(index[s] & mask).key)), mask);
+        const std::uint32_t home = homeOf(at(index[s] & mask).hash, mask);
         if (((s - home) & mask) >= ((s - hole) & mask)) {
             index[hole] = index[s];
             hole = s;
@@ -226,9 +228,9 @@ void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
     index[hole] = kEmpty;
 }
 
-std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept {
+std::uint32_t HashTable::find(KeyText key, std::uint32_t hash) const noexcept {
     if (indexBits_) {
-        const std::uint32_t s = slotOf(key, hash, kh);
+        const std::uint32_t s = slotOf(key, hash);
         return s == kNone ? kNone : spill_->index[s] & (indexSlots() - 1);
     }
     for (std::uint32_t i = heads()[bucketOf(hash)]; i != kNone;) {
@@ -254,11 +256,12 @@ void HashTable::openBucket() noexcept {
     const std::uint32_t n = buckets_;
     if (spill_) spill_->heads.push_back(kNone);
     ++buckets_;
+    if (!chained_) return;  // the walk that relinks the chains will put the keys in their buckets
     // Bucket n took its keys from the bucket it folded into; split that chain keeping both in order.
     std::uint32_t* keep = &heads()[n - (mask() + 1) / 2];
     std::uint32_t* move = &heads()[n];
     for (std::uint32_t i = *keep; i != kNone; i = at(i).next) {
-        if (bucketOf(at(i).hash) == n) {
+        if (bucketOf(bucketHash(at(i))) == n) {
             *move = i;
             move = &at(i).next;
         } else {
@@ -271,22 +274,23 @@ void HashTable::openBucket() noexcept {
 }
 
 // The old slots do not say where their entries' homes are, so the index is filled from the entries
-// themselves, hashing each key again: entries and their keys lie roughly in insertion order, so this
-// reads memory nearly in sequence. The writes land anywhere in the index; the homes of a batch are
-// fetched ahead so that their cache misses overlap.
-void HashTable::indexEntries() noexcept {
+// themselves, which lie in index order: this reads memory in sequence. With `rehash` (the first
+// index) each entry's hash turns from hashText into keyHash. The writes land anywhere in the index;
+// the homes of a batch are fetched ahead so that their cache misses overlap.
+void HashTable::indexEntries(bool rehash) noexcept {
     constexpr std::uint32_t kBatch = 16;
     const std::uint32_t mask = indexSlots() - 1;
     std::uint32_t entries[kBatch];
-    std::uint64_t hashes[kBatch];
+    std::uint32_t hashes[kBatch];
     for (std::uint32_t from = 0; from < used_; from += kBatch) {
         const std::uint32_t to = std::min(used_, from + kBatch);
         std::uint32_t n = 0;
         for (std::uint32_t j = from; j < to; ++j) {
-            const Value& k = at(j).key;
-            if (k.kind() == ValueKind::Undef) continue;  // not yet keyed (see insertNew) or erased
+            Entry& e = at(j);
+            if (e.key.kind() == ValueKind::Undef) continue;  // not yet keyed (see insertNew) or erased
+            if (rehash) e.hash = keyHash(textOf(e.key));
             entries[n] = j;
-            hashes[n] = keyHash(textOf(k));
+            hashes[n] = e.hash;
             prefetch(&spill_->index[homeOf(hashes[n], mask)]);
             ++n;
         }
@@ -294,7 +298,7 @@ void HashTable::indexEntries() noexcept {
     }
 }
 
-std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh) {
+std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
     // Every allocation that may fail comes before any change, so a failure leaves the table whole.
     const bool opens = count_ >= 4 * buckets_;
     const bool carves = freeHead_ == kNone && used_ == capacity();
@@ -324,38 +328,48 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint64_
     const std::uint32_t i = newEntry();
     if (grown) {
         std::fill_n(grown.get(), std::size_t{1} << grownBits, kEmpty);
-        if (!indexBits_) kh = keyHash(key);  // the caller had no index to compute it for
+        const bool first = !indexBits_;
+        if (first) hash = keyHash(key);  // the caller had no index to compute it for
         spill_->index = std::move(grown);
         indexBits_ = grownBits;
         // An index fills up only when every entry is live (count_ + 1 passes 3/4 of the slots, which
         // used_ never does), so entry i, just carved, is the one without a key here.
-        indexEntries();
+        indexEntries(first);
     }
-    if (indexBits_) placeInIndex(i, kh);
+    if (indexBits_) chained_ = false;  // before a bucket opens: its split waits for the walk's relink
     if (opens) openBucket();
-    std::uint32_t& head = heads()[bucketOf(hash)];
     Entry& e = at(i);
     e.hash = hash;
+    ++count_;
+    if (indexBits_) {
+        placeInIndex(i, hash);
+        return i;
+    }
+    std::uint32_t& head = heads()[bucketOf(hash)];
     e.next = head;
     head = i;
     if (e.next != kNone) sorted_ = false;  // a chain of one is in order
-    ++count_;
     return i;
 }
 
-bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
+bool HashTable::erase(KeyText key) noexcept {
     if (indexBits_) {
-        const std::uint32_t s = slotOf(key, hash, keyHash(key));
+        const std::uint32_t s = slotOf(key, keyHash(key));
         if (s == kNone) return false;
         const std::uint32_t i = spill_->index[s] & (indexSlots() - 1);
         removeFromIndex(s);
+        if (!chained_) {
+            recycle(i);
+            return true;
+        }
         // The chains link one way: the link naming entry i is found by walking its bucket, which
         // compares indices only.
-        std::uint32_t* link = &heads()[bucketOf(hash)];
+        std::uint32_t* link = &heads()[bucketOf(hashText(key))];
         while (*link != i) link = &at(*link).next;
         release(link);
         return true;
     }
+    const std::uint32_t hash = hashText(key);
     for (std::uint32_t* link = &heads()[bucketOf(hash)]; *link != kNone; link = &at(*link).next) {
         Entry& e = at(*link);
         if (e.hash != hash || !equalText(textOf(e.key), key)) continue;
@@ -367,8 +381,12 @@ bool HashTable::erase(KeyText key, std::uint32_t hash) noexcept {
 
 void HashTable::release(std::uint32_t* link) noexcept {
     const std::uint32_t i = *link;
+    *link = at(i).next;
+    recycle(i);
+}
+
+void HashTable::recycle(std::uint32_t i) noexcept {
     Entry& e = at(i);
-    *link = e.next;
     e.key = Value();
     e.value = Value();
     e.next = freeHead_;
@@ -414,16 +432,33 @@ std::uint32_t HashTable::sortedChain(std::uint32_t head) noexcept {
 
 // Ordering the chains changes links only: entries stay where they are, so handed-out slots and
 // indices stay valid, and the table reads the same to every caller.
-void HashTable::sortChains() const noexcept {
-    if (sorted_) return;
+void HashTable::orderChains() const noexcept {
     auto* self = const_cast<HashTable*>(this);
+    if (!chained_) self->relink();
+    if (sorted_) return;
     std::uint32_t* const heads = self->heads();
     for (std::uint32_t b = 0; b < buckets_; ++b) heads[b] = self->sortedChain(heads[b]);
     sorted_ = true;
 }
 
+// Links every live entry into its bucket's chain, in entry order; the sort puts them in key order.
+// Entries lie in index order and their keys nearly so: one pass in sequence over both.
+void HashTable::relink() noexcept {
+    std::uint32_t* const heads = this->heads();
+    std::fill_n(heads, buckets_, kNone);
+    for (std::uint32_t i = used_; i-- > 0;) {
+        Entry& e = at(i);
+        if (e.key.kind() == ValueKind::Undef) continue;  // erased: its link belongs to the free list
+        std::uint32_t& head = heads[bucketOf(bucketHash(e))];
+        e.next = head;
+        head = i;
+    }
+    chained_ = true;
+    sorted_ = false;
+}
+
 std::uint32_t HashTable::first() const noexcept {
-    sortChains();
+    orderChains();
     const std::uint32_t* const heads = this->heads();
     for (std::uint32_t b = 0; b < buckets_; ++b)
         if (heads[b] != kNone) return heads[b];
@@ -431,11 +466,11 @@ std::uint32_t HashTable::first() const noexcept {
 }
 
 std::uint32_t HashTable::next(std::uint32_t index) const noexcept {
-    sortChains();
+    orderChains();
     const Entry& e = at(index);
     if (e.next != kNone) return e.next;
     const std::uint32_t* const heads = this->heads();
-    for (std::uint32_t b = bucketOf(e.hash) + 1; b < buckets_; ++b)
+    for (std::uint32_t b = bucketOf(bucketHash(e)) + 1; b < buckets_; ++b)
         if (heads[b] != kNone) return heads[b];
     return kNone;
 }

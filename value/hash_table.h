@@ -6,9 +6,11 @@
 //   the open buckets; a key's bucket is hashCode & mask, less (mask + 1) / 2 when that is not below the
 //   number of open buckets. Opening bucket n splits bucket n - (mask + 1) / 2. Erasing never closes one.
 // - Iteration order: buckets ascending, inside a bucket keys ascending by compareText (case-sensitive).
-//   A new key goes to the front of its bucket's chain and the chains are put in order when the table
-//   is next walked in order (first/next), with a merge sort that neither allocates nor recurses:
-//   loading a large table compares no keys, and a walk after it sorts each chain once.
+//   The chains that hold this order are brought up to date only when the table is next walked in
+//   order (first/next): a small table links a new key to the front of its bucket's chain and the
+//   chains are sorted then, with a merge sort that neither allocates nor recurses; a table with a
+//   lookup index does not link new keys at all (finding them is the index's job) and the walk
+//   relinks every live entry first. Loading a large table thus compares no keys and walks no chain.
 // - Entries never move once created, so a slot handed out by Value::entry stays valid while other
 //   entries come and go; erased entries are reused. The first kInline entries and the heads of the
 //   buckets they open live in the table object itself (which is heap-allocated and never moves), so
@@ -17,14 +19,14 @@
 // - Lookup index. hashText is part of the language and collides badly on keys that differ only in
 //   trailing digits (a million "keyN" share ~40,000 values), so once a table has held kIndexFrom
 //   entries, find, insert and erase go through an open-addressing array keyed by keyHash instead of
-//   walking the chains. The chains are still kept exactly as above: they alone decide the order. The
-//   array holds every live entry once and nothing else, in a 4-byte slot: the low indexBits_ bits are
-//   the entry index, the others a tag (the same bits of keyHash's high half), while the low
-//   indexBits_ bits of keyHash pick the home slot; the tag screens out most other keys of a probe run
-//   without touching their entries. Linear probing, at most 3/4 full (5.3 to 10.7 bytes per entry),
-//   erasing shifts the rest of the probe run back so there are no tombstones. Where the home slot of
-//   a stored entry is needed (growth, that shift), keyHash is computed again from the entry's key.
-//   Below kIndexFrom a table has no array at all.
+//   walking the chains. From then on an entry's `hash` is its keyHash and the bucket's hashText is
+//   computed from the key where a walk needs it. The array holds every live entry once and nothing
+//   else, in a 4-byte slot: the low indexBits_ bits are the entry index, the others a tag (the same
+//   bits of the keyHash), while the low indexBits_ bits of the keyHash pick the home slot; the tag
+//   screens out most other keys of a probe run without touching their entries. Linear probing, at
+//   most 3/4 full (5.3 to 10.7 bytes per entry), erasing shifts the rest of the probe run back so
+//   there are no tombstones. Growing the index and that shift read the entries' stored keyHash, never
+//   their keys. Below kIndexFrom a table has no array at all.
 // - An entry index fits beside its tag: an entry is carved only when the free list is empty, that is
 //   when every entry is live, so the indices in use stay below the most entries the table has held
 //   at once, and the index, never shrinking and at most 3/4 full, has at least 4/3 as many slots.
@@ -59,8 +61,8 @@ struct KeyText {
 int compareText(KeyText a, KeyText b, bool caseSensitive) noexcept;
 bool equalText(KeyText a, KeyText b) noexcept;  // compareText(a, b, true) == 0, faster
 std::uint32_t hashText(KeyText t) noexcept;     // Value::hashCode of a string
-// A well-mixed 64-bit hash for the lookup index; keys that equalText finds equal hash alike.
-std::uint64_t keyHash(KeyText t) noexcept;
+// A well-mixed hash for the lookup index; keys that equalText finds equal hash alike.
+std::uint32_t keyHash(KeyText t) noexcept;
 KeyText textOf(const Value& stringValue) noexcept;  // defined with Value's body
 
 class HashTable {
@@ -75,7 +77,7 @@ public:
     struct Entry {
         Value key;  // a string; Undef while the entry is erased or still being added
         Value value;
-        std::uint32_t hash = 0;     // hashText of the key
+        std::uint32_t hash = 0;     // hashText of the key; its keyHash once the table has an index
         std::uint32_t next = kNone; // next entry of the bucket chain, or of the free list when erased
     };
 
@@ -84,15 +86,15 @@ public:
     HashTable& operator=(const HashTable&) = delete;
 
     std::uint32_t size() const noexcept { return count_; }
-    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept {  // entry index or kNone
-        return find(key, hash, indexBits_ ? keyHash(key) : 0);
+    std::uint32_t find(KeyText key) const noexcept {  // entry index or kNone
+        return find(key, hashFor(key));
     }
     // Slots of the lookup index, 0 while there is none: what the index costs, for tests and benchmarks.
     std::uint32_t indexSlots() const noexcept { return indexBits_ ? std::uint32_t{1} << indexBits_ : 0; }
     // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
     template <class MakeKey>
-    Entry& findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey);
-    bool erase(KeyText key, std::uint32_t hash) noexcept;
+    Entry& findOrInsert(KeyText key, MakeKey makeKey);
+    bool erase(KeyText key) noexcept;
 
     // Iteration in order. Logically const: the first call after an insertion orders the chains.
     std::uint32_t first() const noexcept;                     // kNone when empty
@@ -132,22 +134,29 @@ private:
     std::uint32_t capacity() const noexcept {  // entries the table can hold without a new chunk
         return spill_ ? kInline << spill_->chunks.size() : kInline;
     }
-    // `kh` is keyHash(key) when the table has an index, unused otherwise.
-    std::uint32_t find(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;
-    std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint64_t kh) const noexcept;  // or kNone
-    void placeInIndex(std::uint32_t entry, std::uint64_t kh) noexcept;
-    void indexEntries() noexcept;  // places every live entry into an empty index
+    // What an entry's `hash` holds for this key: keyHash with an index, hashText without.
+    std::uint32_t hashFor(KeyText key) const noexcept { return indexBits_ ? keyHash(key) : hashText(key); }
+    std::uint32_t bucketHash(const Entry& e) const noexcept {  // the hashText deciding e's bucket
+        return indexBits_ ? hashText(textOf(e.key)) : e.hash;
+    }
+    // `hash` is hashFor(key).
+    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept;
+    std::uint32_t slotOf(KeyText key, std::uint32_t hash) const noexcept;  // or kNone
+    void placeInIndex(std::uint32_t entry, std::uint32_t hash) noexcept;
+    void indexEntries(bool rehash) noexcept;  // places every live entry into an empty index
     void removeFromIndex(std::uint32_t slot) noexcept;
     std::uint32_t mask() const noexcept {  // the smallest 2^k - 1 covering the open buckets
         return std::bit_ceil(buckets_) - 1;
     }
-    void sortChains() const noexcept;
+    void orderChains() const noexcept;  // links and sorts them as the iteration order needs
+    void relink() noexcept;
     std::uint32_t sortedChain(std::uint32_t head) noexcept;
     std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
     std::uint32_t newEntry() noexcept;
     void openBucket() noexcept;
-    std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint64_t kh);
+    std::uint32_t insertNew(KeyText key, std::uint32_t hash);
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
+    void recycle(std::uint32_t entry) noexcept;  // frees an entry that no chain links
 
     std::unique_ptr<Spill> spill_;             // null while the table fits in the object
     std::uint32_t buckets_ = 1;                // open buckets (the size of spill_->heads once spilled)
@@ -155,6 +164,7 @@ private:
     std::uint32_t count_ = 0;                  // live entries
     std::uint32_t freeHead_ = kNone;           // erased entries waiting for reuse
     std::uint32_t inlineHeads_[kInlineHeads] = {kNone};  // the heads until the table spills (bucket 0 open)
+    mutable bool chained_ = true;              // every live entry is linked into its bucket's chain
     mutable bool sorted_ = true;               // every chain is in key order
     std::uint8_t indexBits_ = 0;               // the index has 2^indexBits_ slots; 0: there is none
     Entry inline_[kInline];                    // entries 0 .. kInline - 1
@@ -163,12 +173,12 @@ static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= HashTable::kInline * si
               "a small table is its inline entries and a few words");
 
 template <class MakeKey>
-HashTable::Entry& HashTable::findOrInsert(KeyText key, std::uint32_t hash, MakeKey makeKey) {
-    const std::uint64_t kh = indexBits_ ? keyHash(key) : 0;
-    std::uint32_t i = find(key, hash, kh);
+HashTable::Entry& HashTable::findOrInsert(KeyText key, MakeKey makeKey) {
+    const std::uint32_t hash = hashFor(key);
+    std::uint32_t i = find(key, hash);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
-        i = insertNew(key, hash, kh);
+        i = insertNew(key, hash);
         at(i).key = std::move(stored);
     }
     return at(i);

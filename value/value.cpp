@@ -272,31 +272,24 @@ public:
             own_ = key.toNarrowString();
             text_ = KeyText::of(own_);
         }
-        hash_ = hashText(text_);
     }
     KeyArg(const KeyArg&) = delete;
     KeyArg& operator=(const KeyArg&) = delete;
 
     KeyText text() const noexcept { return text_; }
-    std::uint32_t hash() const noexcept { return hash_; }
     std::string& ownText() noexcept { return own_; }
 
 private:
     std::string own_;
     KeyText text_{};
-    std::uint32_t hash_ = 0;
 };
 
-const HashTable::Entry* findEntry(const Value& hash, KeyText key, std::uint32_t code) noexcept {
+const HashTable::Entry* findEntry(const Value& hash, KeyText key) noexcept {
     if (hash.kind() != VK::Hash) return nullptr;
     const HashTable* t = largeOf(hash).hash.get();
     if (!t) return nullptr;
-    const std::uint32_t i = t->find(key, code);
+    const std::uint32_t i = t->find(key);
     return i == HashTable::kNone ? nullptr : &t->at(i);
-}
-
-const HashTable::Entry* findEntry(const Value& hash, KeyText key) noexcept {
-    return findEntry(hash, key, hashText(key));
 }
 
 // Blanks (U+0020 only), one sign, digits; the sum wraps as unsigned 32-bit, the sign comes last.
@@ -575,7 +568,7 @@ bool Value::hasIndex(std::uint32_t index, bool requireDefined) const noexcept {
 const Value& Value::find(const Value& key) const {
     if (kind() != VK::Hash) return undef();
     detail::KeyArg k(key);
-    const HashTable::Entry* e = detail::findEntry(*this, k.text(), k.hash());
+    const HashTable::Entry* e = detail::findEntry(*this, k.text());
     return e ? e->value : undef();
 }
 
@@ -700,7 +693,7 @@ Value Value::nextKey(const Value& key, Value* valueOut) const {
     } else if (kind() == VK::Hash && key.isString() && largeOf(*this).hash) {
         const HashTable& t = *largeOf(*this).hash;
         const KeyText k = detail::textOf(key);
-        std::uint32_t i = t.find(k, detail::hashText(k));
+        std::uint32_t i = t.find(k);
         if (i != HashTable::kNone) i = t.next(i);
         if (i != HashTable::kNone) {
             next = t.at(i).key;
@@ -754,7 +747,7 @@ Value& Value::entry(const Value& key) {
     detail::LargeBody* b = detail::writable(*this, VK::Hash);
     if (!b->p.hash) b->p.hash = std::make_unique<HashTable>();
     return b->p.hash
-        ->findOrInsert(k.text(), k.hash(),
+        ->findOrInsert(k.text(),
                        [&] { return keep.isString() ? keep : Value(std::string_view(k.ownText())); })
         .value;
 }
@@ -782,9 +775,8 @@ Value& Value::entryAt(const Value& path) {
 
 std::uint32_t Value::eraseKey(std::u16string_view key) {
     const KeyText k = KeyText::of(key);
-    const std::uint32_t code = detail::hashText(k);
-    if (!detail::findEntry(*this, k, code)) return 0;  // nothing to remove: no need to detach
-    return detail::writable(*this, VK::Hash)->p.hash->erase(k, code) ? 1 : 0;
+    if (!detail::findEntry(*this, k)) return 0;  // nothing to remove: no need to detach
+    return detail::writable(*this, VK::Hash)->p.hash->erase(k) ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- derived values
