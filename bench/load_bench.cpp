@@ -1,4 +1,5 @@
-// Loading speed and memory: settings-like texts of 1, 10 and 50 MB through parseText.
+// Loading speed and memory: settings-like texts of 1, 10 and 50 MB through parseText, and 4 MB of
+// plain data (records, deep chains) through parseBytes.
 // Run: <build>/bin/load_bench. Sizes count characters, i.e. bytes of the file in an 8-bit encoding.
 //
 // Counters: heap_peak_MB is the most heap in use at any moment of the first load (input text
@@ -110,6 +111,45 @@ void BM_Load(benchmark::State& state) {
     state.counters["rss_max_MB"] = static_cast<double>(maxRssBytes()) / kMB;
 }
 BENCHMARK(BM_Load)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Plain data only, as bytes: the short way for literal-only files. Shape 0 is server records with
+// a nested block and lists; shape 1 is chains of blocks 100 levels deep.
+std::string plainDataBytes(int shape, std::size_t minChars) {
+    std::string text;
+    for (unsigned i = 0; text.size() < minChars; ++i) {
+        const std::string n = std::to_string(i);
+        if (shape == 0) {
+            text += "['records'][] = { ['name'] = 'server " + n + "'; ['address'] = '10.0." + std::to_string(i % 256) +
+                    ".0'; ['port'] = " + std::to_string(27960 + i % 100) + "; ['active'] = " + (i % 2 ? "true" : "false") +
+                    "; ['ratio'] = 0.25; ['tags'] = 'pub', 'ctf', 'tdm'; ['rules'] = { ['max'] = 32; ['min'] = 2; "
+                    "['rate'] = 1.5; }; ['history'] = 1, 2, 3, 4; };\n";
+        } else {
+            text += "['entry" + n + "'] = ";
+            for (int level = 0; level < 100; ++level)
+                text += "{ ['depth'] = " + std::to_string(level) + "; ['label'] = 'level " + std::to_string(level) +
+                        " of " + n + "'; ['next'] = ";
+            text += "undef";
+            for (int level = 0; level < 100; ++level) text += "; }";
+            text += ";\n";
+        }
+    }
+    return text;
+}
+
+void BM_LoadPlainData(benchmark::State& state) {
+    const std::string bytes = plainDataBytes(static_cast<int>(state.range(0)), 4 * 1024 * 1024);
+    for (auto _ : state) {
+        ConfigParser parser;
+        if (!parser.parseBytes(bytes, Value(), false)) {
+            state.SkipWithError(orvane::narrow(parser.error).c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(parser.variables);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetLabel(state.range(0) == 0 ? "records" : "deep");
+}
+BENCHMARK(BM_LoadPlainData)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 

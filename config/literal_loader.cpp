@@ -6,17 +6,23 @@
 //   scanner's would, neighbouring strings merge across whitespace and comments, and every spot the
 //   scanner would reject makes this reader give up. After a value only ",", ";", ")", "]" or "}"
 //   may follow here, so two tokens never stand side by side in an accepted text.
-// - Evaluation order does not matter: literals read nothing, so keys and values are built in text
-//   order and written in the evaluator's order (value first, then the path, one slot walk).
+// - Evaluation order does not matter: literals read nothing, and a path only makes containers that
+//   no value reads, so keys and values are built in text order: the path is walked as its keys are
+//   read, and the value is then built straight in the slot it names, which is cleared first as the
+//   evaluator's store would replace it. While the value is built, nothing around the slot is
+//   written, so the slot stays valid (value.h's slot rules).
 // - Depth: `depth` arguments are the evaluator's depth count at the same node, or one more (a value
 //   is always counted as a list item); the reader gives up where the evaluator could reach
 //   kMaxNestingDepth, so it accepts nothing the evaluator would refuse.
-// - A value is built in a Value of its own and then stored. The evaluator instead evaluates a lone
-//   value straight into its destination, which is new (Undef) except for a call's arguments (an empty
-//   Vector). The two differ only for a value that writes nothing into its destination (an empty
-//   block, set() of no string): `wrote` carries that, and such a value leaves the destination as is.
+// - Like the evaluator, a lone value goes straight into its destination, which is new (Undef) except
+//   for a call's arguments (an empty Vector). A value that writes nothing into its destination (an
+//   empty block, set() of no string) leaves it as is: `wrote` carries that, so that the arguments
+//   stay an empty Vector.
 #include "config/literal_loader.h"
 
+#include <bit>
+#include <cfloat>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -46,11 +52,6 @@ public:
     }
 
 private:
-    struct Step {
-        Value key;
-        bool append;  // [] : a new element at the end
-    };
-
     static char16_t unit(C c) { return static_cast<char16_t>(static_cast<std::make_unsigned_t<C>>(c)); }
     // The character at the reading point; past the end, NUL, which nothing here expects.
     char16_t peek() const { return p_ < end_ ? unit(*p_) : u'\0'; }
@@ -62,6 +63,12 @@ private:
 
     // Whitespace and comments; false for a block comment left open.
     bool skipSpace() {
+        // Most calls meet a token at once: that check stays inline, the loop does not.
+        if (p_ < end_ && unit(*p_) > u' ' && unit(*p_) != u'/') return true;
+        return skipSpaceLoop();
+    }
+
+    bool skipSpaceLoop() {
         while (p_ < end_) {
             const char16_t c = unit(*p_);
             if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
@@ -90,54 +97,51 @@ private:
     // An assignment of a value to a path, run on `scope` at evaluator depth `depth`.
     bool statement(Value& scope, std::uint32_t depth) {
         if (depth + 1 >= kMaxNestingDepth) return false;  // the value and the keys one level down
-        const std::size_t base = steps_.size();
+        Value* slot = &scope;
         do {
             if (!take(u'[') || !skipSpace()) return false;
             if (take(u']')) {
-                steps_.push_back({Value(), true});
+                slot = &slot->element(slot->size());
+                if (slot->isScratchSlot()) return false;  // the evaluator reports the index
             } else {
-                Value key;
-                if (!keyLiteral(key) || !skipSpace() || !take(u']')) return false;
-                steps_.push_back({std::move(key), false});
+                if (!keyLiteral(key_) || !skipSpace() || !take(u']')) return false;
+                // What entryAt does with either kind of key, without its copies and dispatch; only
+                // an index can meet the bound.
+                if (key_.isInteger()) {
+                    slot = &slot->element(static_cast<std::uint32_t>(key_.toInteger()));
+                    if (slot->isScratchSlot()) return false;
+                } else {
+                    slot = &slot->entry(key_);
+                }
             }
             if (!skipSpace()) return false;
         } while (peek() == u'[');
         if (!take(u'=') || peek() == u'=') return false;
         if (!skipSpace()) return false;
-        Value value;
-        if (!expression(value, depth + 1)) return false;
-        Value* slot = &scope;
-        for (std::size_t s = base; s < steps_.size(); ++s) {
-            slot = steps_[s].append ? &slot->element(slot->size()) : &slot->entryAt(steps_[s].key);
-            if (slot->isScratchSlot()) return false;  // the evaluator reports the index
-        }
-        steps_.resize(base);
-        *slot = std::move(value);
-        return true;
+        if (slot->kind() != ValueKind::Undef) *slot = Value();  // a new entry or element is Undef already
+        return expression(*slot, depth + 1, true);
     }
 
     bool keyLiteral(Value& key) {
         const char16_t c = peek();
-        if (c == u'\'' || c == u'"') {
-            if (!string()) return false;
-            strings_.value(buffer_, key);
-            return true;
-        }
+        if (c == u'\'' || c == u'"') return string(key);
         return isDigit(c) && number(key) && key.isInteger();
     }
 
-    // A value or a comma list of values, into `result` (new, or a call's empty argument Vector).
-    bool expression(Value& result, std::uint32_t depth) {
+    // A value or a comma list of values, into `result`: new (Undef) when `fresh`, else a call's empty
+    // argument Vector, which a value that writes nothing must leave as it is.
+    bool expression(Value& result, std::uint32_t depth, bool fresh) {
         Value item;
+        Value& first = fresh ? result : item;
         bool wrote;
-        if (!primary(item, depth + 1, wrote) || !skipSpace()) return false;
+        if (!primary(first, depth + 1, wrote) || !skipSpace()) return false;
         if (peek() != u',') {
-            if (wrote) result = std::move(item);
+            if (wrote && !fresh) result = std::move(item);
             return true;
         }
         // A list: its items wait on a stack, so that the Vector is allocated once, at its size.
         const std::size_t base = items_.size();
-        items_.push_back(std::move(item));
+        items_.push_back(std::move(first));
         while (take(u',')) {
             Value next;
             if (!skipSpace() || !primary(next, depth + 1, wrote) || !skipSpace()) return false;
@@ -156,11 +160,7 @@ private:
         if (depth >= kMaxNestingDepth) return false;
         wrote = true;
         const char16_t c = peek();
-        if (c == u'\'' || c == u'"') {
-            if (!string()) return false;
-            strings_.value(buffer_, result);
-            return true;
-        }
+        if (c == u'\'' || c == u'"') return string(result);
         if (isDigit(c)) return number(result);
         if (c == u'-') {
             ++p_;
@@ -216,7 +216,7 @@ private:
         Value args;
         args.setEmptyVector();
         if (!take(u')')) {
-            if (!expression(args, depth + 1) || !skipSpace() || !take(u')')) return false;
+            if (!expression(args, depth + 1, false) || !skipSpace() || !take(u')')) return false;
             if (!args.isVector()) {
                 Value single = std::move(args);
                 args = Value();
@@ -256,12 +256,77 @@ private:
             if (!isDigit(peek())) return false;
             while (isDigit(peek())) ++p_;
         }
-        digits_.assign(start, p_);  // ASCII only, as read above
-        result.setFloat(parseFloat(digits_));
+        result.setFloat(floatValue(start, p_));
         return true;
     }
 
-    // A string literal, or a run of them that the scanner would merge, into buffer_.
+    // The value of a Float as number() delimits it. Up to 15 digits scaled by at most 10^22 make
+    // two exact doubles, and one division or product of those rounds just as the full conversion
+    // does; anything longer or larger goes the full way.
+    double floatValue(const C* from, const C* to) {
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        constexpr int kMaxPower = 22, kMaxDigits = 15;
+        if constexpr (FLT_EVAL_METHOD == 0) {  // no wider intermediate that could round twice
+            std::uint64_t mantissa = 0;
+            int digits = 0, power = 0;
+            bool fraction = false;
+            const C* p = from;
+            for (; p < to && digits <= kMaxDigits; ++p) {
+                const char16_t c = unit(*p);
+                if (c == u'.') {
+                    fraction = true;
+                } else if (isDigit(c)) {
+                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - u'0');
+                    ++digits;
+                    power -= fraction ? 1 : 0;
+                } else {
+                    break;
+                }
+            }
+            if (digits <= kMaxDigits && p < to) {  // the exponent, its digits present
+                const bool negative = unit(*++p) == u'-';
+                if (unit(*p) == u'+' || negative) ++p;
+                int exponent = 0;
+                for (; p < to && exponent <= 2 * kMaxPower; ++p) exponent = exponent * 10 + (unit(*p) - u'0');
+                power += negative ? -exponent : exponent;
+            }
+            if (digits <= kMaxDigits && p == to && power >= -kMaxPower && power <= kMaxPower) {
+                const auto m = static_cast<double>(mantissa);
+                return power < 0 ? m / kPowers[-power] : m * kPowers[power];
+            }
+        }
+        if constexpr (std::is_same_v<C, char>) {
+            return parseFloat(std::string_view(from, static_cast<std::size_t>(to - from)));
+        } else {
+            digits_.assign(from, to);  // ASCII only, as number() read it
+            return parseFloat(digits_);
+        }
+    }
+
+    // A string literal, or a run of them that the scanner would merge, as a shared WideString.
+    bool string(Value& result) {
+        // Most literals stand alone and hold no escape: those are shared straight from the text.
+        const C* const open = p_;
+        const char16_t quote = unit(*p_++);
+        const C* run = p_;
+        p_ = plainRun(p_, quote, quote == u'"' ? u'\\' : quote);
+        if (p_ < end_ && unit(*p_) == quote) {
+            const C* const close = p_++;
+            if (!skipSpace()) return false;
+            if (peek() != u'\'' && peek() != u'"') {
+                strings_.value(std::basic_string_view<C>(run, static_cast<std::size_t>(close - run)), result);
+                return true;
+            }
+        }
+        p_ = open;
+        if (!string()) return false;
+        strings_.value(buffer_, result);
+        return true;
+    }
+
+    // The general case of the above, into buffer_.
     bool string() {
         buffer_.clear();
         do {
@@ -270,9 +335,29 @@ private:
         return true;
     }
 
+    // Where the characters that stand for themselves end, from p on: at the end, a control
+    // character, `stop` or `alsoStop`. Bytes go eight at a time, since most strings are short
+    // words that end within one or two such steps.
+    const C* plainRun(const C* p, char16_t stop, char16_t alsoStop) const {
+        if constexpr (std::is_same_v<C, char> && std::endian::native == std::endian::little) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+            // A byte of x below n (n <= 0x80) sets its high bit here; a false hit only ever lies
+            // above a true one, so the lowest hit is exact.
+            auto below = [](std::uint64_t x, std::uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };
+            for (; end_ - p >= 8; p += 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p, sizeof w);
+                const std::uint64_t hits = below(w ^ (kOnes * stop), 1) | below(w ^ (kOnes * alsoStop), 1) | below(w, 0x20);
+                if (hits) return p + std::countr_zero(hits) / 8;
+            }
+        }
+        while (p < end_ && unit(*p) >= 0x20 && unit(*p) != stop && unit(*p) != alsoStop) ++p;
+        return p;
+    }
+
     bool rawString() {
         const C* run = p_;
-        while (p_ < end_ && unit(*p_) >= 0x20 && unit(*p_) != u'\'') ++p_;
+        p_ = plainRun(p_, u'\'', u'\'');
         append(run, p_);
         return take(u'\'');  // else a control character or the end
     }
@@ -280,7 +365,7 @@ private:
     bool escapedString() {
         for (;;) {
             const C* run = p_;
-            while (p_ < end_ && unit(*p_) >= 0x20 && unit(*p_) != u'"' && unit(*p_) != u'\\') ++p_;
+            p_ = plainRun(p_, u'"', u'\\');
             append(run, p_);
             if (p_ == end_ || unit(*p_) < 0x20) return false;
             if (unit(*p_++) == u'"') return true;
@@ -317,7 +402,7 @@ private:
     ConfigParser& parser_;
     const C* p_;
     const C* const end_;
-    std::vector<Step> steps_;  // keys of the paths being read, innermost statement's on top
+    Value key_;                // the key being read; a path uses it only until the next is read
     std::vector<Value> items_; // items of the lists being read, innermost list's on top
     std::u16string buffer_;    // the string being read
     std::string digits_;       // the Float being read

@@ -6,12 +6,18 @@
 // are rarely repeated and go past it. Sharing is invisible to readers: a Value is copy-on-write.
 // A text is kept only when it comes back while its slot still remembers its hash, so the texts that
 // appear once (a million distinct keys) neither cost a copy nor push out the ones that repeat.
+//
+// A text may come as 16-bit units or as Latin-1 bytes straight from the input; both forms of the
+// same text hash alike and find the same slot, so which form a reader hands in never changes what
+// is shared.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "value/value.h"
@@ -21,57 +27,138 @@ namespace orvane::config::detail {
 class StringLiterals {
 public:
     // Sets `result` to a WideString holding `text`.
-    void value(std::u16string_view text, Value& result) {
-        if (text.size() > kLongest) {
-            result.setWideString(text);
+    void value(std::u16string_view text, Value& result) { share(text.data(), text.size(), result); }
+    // The same for Latin-1 bytes, each the unit of the same value; a text already kept is not widened.
+    void value(std::string_view latin1, Value& result) { share(latin1.data(), latin1.size(), result); }
+
+private:
+    template <class C>
+    void share(const C* text, std::size_t n, Value& result) {
+        if (n > kLongest) {
+            setWide(text, n, result);
             return;
         }
         if (slots_.empty()) slots_.resize(kSlots);
-        const std::uint32_t h = hashOf(text);
-        Slot& slot = slots_[h & (kSlots - 1)];
-        if (slot.kept == h && slot.value.identity() && slot.text == text) {
+        const Words words = wordsOf(text, n);
+        const std::uint64_t h = hashOf(words, text, n);
+        const auto tag = static_cast<std::uint32_t>(h);
+        Slot& slot = slots_[h >> (64 - kSlotBits)];
+        // Up to eight units, the two words are the text; past that the kept text decides.
+        if (slot.kept == tag && slot.words.first == words.first && slot.words.last == words.last &&
+            slot.length == n && slot.value.identity() && (n <= 8 || sameText(slot.text, text, n))) {
             result = slot.value;
             return;
         }
-        result.setWideString(text);
-        if (slot.seen != h) {
-            slot.seen = h;
+        setWide(text, n, result);
+        if (slot.seen != tag) {
+            slot.seen = tag;
             return;
         }
-        slot.text.assign(text);
+        if (n > 8) slot.text = result.toWideString();
         slot.value = result;
-        slot.kept = h;
+        slot.words = words;
+        slot.length = static_cast<std::uint32_t>(n);
+        slot.kept = tag;
     }
 
-private:
-    // Four units a step: the texts are short, and a unit-by-unit hash was a tenth of a load.
-    static std::uint32_t hashOf(std::u16string_view text) {
-        const char16_t* p = text.data();
-        std::size_t n = text.size();
-        std::uint64_t h = n * 0x9E3779B97F4A7C15u;
-        for (; n >= 4; p += 4, n -= 4) {
-            std::uint64_t word;
-            std::memcpy(&word, p, sizeof word);
-            h = (h ^ word) * 0xFF51AFD7ED558CCDu;
-            h ^= h >> 29;
+    // For bytes the widened text is left in wide_, where share() finds it when it keeps the text.
+    template <class C>
+    void setWide(const C* text, std::size_t n, Value& result) {
+        if constexpr (std::is_same_v<C, char16_t>) {
+            result.setWideString(std::u16string_view(text, n));
+        } else if (n <= kLongest) {
+            char16_t units[kLongest];
+            for (std::size_t i = 0; i < n; ++i) units[i] = unitOf(text[i]);
+            result.setWideString(std::u16string_view(units, n));
+        } else {
+            wide_.resize(n);
+            for (std::size_t i = 0; i < n; ++i) wide_[i] = unitOf(text[i]);
+            result.setWideString(wide_);
         }
-        if (n > 0) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, p, n * sizeof(char16_t));
-            h = (h ^ word) * 0xFF51AFD7ED558CCDu;
-        }
-        return static_cast<std::uint32_t>(h ^ (h >> 32));
     }
 
-    static constexpr std::size_t kSlots = 512;
+    static char16_t unitOf(char16_t c) { return c; }
+    static char16_t unitOf(char c) { return static_cast<unsigned char>(c); }
+
+    template <class C>
+    static bool sameText(const std::u16string& kept, const C* text, std::size_t n) {
+        if (kept.size() != n) return false;
+        if constexpr (std::is_same_v<C, char16_t>) {
+            return std::memcmp(kept.data(), text, n * sizeof(char16_t)) == 0;
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                if (kept[i] != unitOf(text[i])) return false;
+            return true;
+        }
+    }
+
+    // Four units from p, unit i in bits 16i .. 16i + 15 whatever the form.
+    static std::uint64_t word(const char16_t* p) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint64_t w;
+            std::memcpy(&w, p, sizeof w);
+            return w;
+        } else {
+            return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 32 |
+                   std::uint64_t{p[3]} << 48;
+        }
+    }
+    static std::uint64_t word(const char* p) {
+        std::uint32_t bytes;
+        std::memcpy(&bytes, p, sizeof bytes);
+        if constexpr (std::endian::native != std::endian::little) bytes = byteSwap(bytes);
+        std::uint64_t w = bytes;  // spread each byte to the low half of its own 16-bit lane
+        w = (w | w << 16) & 0x0000FFFF0000FFFFu;
+        return (w | w << 8) & 0x00FF00FF00FF00FFu;
+    }
+    static std::uint32_t byteSwap(std::uint32_t x) {
+        return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
+    }
+
+    // The first and the last four units (overlapping below eight units; below four, all of them
+    // in `first` and none in `last`).
+    struct Words {
+        std::uint64_t first = 0, last = 0;
+    };
+    template <class C>
+    static Words wordsOf(const C* p, std::size_t n) {
+        Words w;
+        if (n >= 4) {
+            w.first = word(p);
+            w.last = word(p + n - 4);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) w.first |= std::uint64_t{unitOf(p[i])} << (16 * i);
+        }
+        return w;
+    }
+
+    // The texts are short, and a hash that chained a multiply per four units was a sixth of a load:
+    // the two end words take multiplies that do not wait on each other, and the words between them
+    // (past eight units) chain only a rotation each. The top bits pick the slot, the low 32 the tag.
+    template <class C>
+    static std::uint64_t hashOf(Words w, const C* p, std::size_t n) {
+        std::uint64_t middle = 0;
+        for (std::size_t i = 4; i + 4 < n; i += 4) middle = std::rotl(middle, 21) ^ (word(p + i) * 0xD6E8FEB86659FD93u);
+        std::uint64_t h = (w.first * 0x9E3779B97F4A7C15u) ^ (w.last * 0xC2B2AE3D27D4EB4Fu) ^
+                          (middle + n * 0x165667B19E3779F9u);
+        h ^= h >> 29;
+        h *= 0xFF51AFD7ED558CCDu;
+        return h ^ (h >> 32);
+    }
+
+    static constexpr unsigned kSlotBits = 9;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
     static constexpr std::size_t kLongest = 40;
     struct Slot {
-        std::u16string text;
-        Value value;
-        std::uint32_t kept = 0;  // the hash of `text`, checked first: the text and value lie elsewhere
-        std::uint32_t seen = 0;  // the hash of the last text that came here and was not kept
+        std::uint32_t kept = 0;    // the tag of the kept text, checked first: the value lies elsewhere
+        std::uint32_t seen = 0;    // the tag of the last text that came here and was not kept
+        std::uint32_t length = 0;  // units of the kept text
+        Words words;               // its end words
+        Value value;               // the kept text's shared Value; null while none is kept
+        std::u16string text;       // the kept text when it is longer than its end words
     };
     std::vector<Slot> slots_;
+    std::u16string wide_;  // a long Latin-1 text, widened
 };
 
 }  // namespace orvane::config::detail

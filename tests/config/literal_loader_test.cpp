@@ -272,3 +272,145 @@ TEST(LiteralLoader, RepeatedTextsShareOneBody) {
 
 }  // namespace
 }  // namespace orvane::config
+
+namespace orvane::config {
+namespace {
+
+// Both forms of the text, where it has a byte form: the literal loader takes what the general loader
+// takes or gives up, and whatever it takes comes out the same.
+void expectAgrees(std::u16string_view text, const std::string& name) {
+    const Outcome slow = general(text), fast = literal(text);
+    if (fast.ok) {
+        EXPECT_TRUE(slow.ok) << name << ": taken, but the general loader fails: " << slow.error;
+        EXPECT_EQ(fast.store, slow.store) << name;
+    }
+    if (!slow.ok) {
+        EXPECT_FALSE(fast.ok) << name;
+    }
+    if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x100; })) return;
+    ConfigParser parser;
+    Value store;
+    const bool ok = detail::loadLiterals(parser, std::string_view(narrow(text)), store, 0);
+    EXPECT_EQ(ok, fast.ok) << name << " (bytes)";
+    if (ok) {
+        EXPECT_EQ(exactDump(store), slow.store) << name << " (bytes)";
+    }
+}
+
+// Strings are scanned several characters at a time: whatever ends a run of plain characters (the
+// quote, a backslash between double quotes, a control character or the end of the text) must be
+// seen at every offset, and nothing else may end it.
+TEST(LiteralLoader, EndsAStringWhereverTheStopFalls) {
+    struct Stop {
+        const char* name;
+        const char* open;  // the text before the run
+        std::u16string stop;
+        const char* close;
+    };
+    const Stop stops[] = {
+        {"closing quote", "['a'] = '", u"'", ";"},
+        {"closing double quote", "['a'] = \"", u"\"", ";"},
+        {"escape", "['a'] = \"", u"\\x41\"", ";"},
+        {"escaped quote", "['a'] = \"", u"\\\"x\"", ";"},
+        {"backslash in a raw string", "['a'] = '", u"\\'", ";"},
+        {"double quote in a raw string", "['a'] = '", u"\"'", ";"},
+        {"quote in a double-quoted string", "['a'] = \"", u"'\"", ";"},
+        {"tab", "['a'] = '", u"\t'", ";"},
+        {"newline", "['a'] = \"", u"\n\"", ";"},
+        {"NUL", "['a'] = '", std::u16string(1, u'\0') + u"'", ";"},
+        {"unit 0x1F", "['a'] = '", u"\x1f'", ";"},
+        {"DEL and Latin-1 letters pass", "['a'] = '", u"\x7f\u00e9\u00ff\u0080'", ";"},
+        {"text ends inside", "['a'] = '", u"", ""},
+        {"merged with the next", "['a'] = '", u"' 'tail'", ";"},
+        {"key", "['", u"'] = 1", ";"},
+    };
+    for (const Stop& s : stops) {
+        for (int before = 0; before <= 17; ++before) {
+            std::u16string text = widen(s.open) + std::u16string(static_cast<std::size_t>(before), u'x') + s.stop;
+            // Lengths past the stop too: the run's end must not depend on what follows it.
+            for (int after = 0; after <= 9; after += 3) {
+                const std::u16string full = text + std::u16string(static_cast<std::size_t>(after), u' ') + widen(s.close);
+                expectAgrees(full, std::string(s.name) + ", " + std::to_string(before) + " before, " +
+                                       std::to_string(after) + " after");
+            }
+        }
+    }
+}
+
+// Floats take a short way when the digits and the power of ten are small; every Float must still
+// carry the very bits the general loader gives it, on either side of those bounds.
+TEST(LiteralLoader, ReadsFloatsToTheBit) {
+    const Row rows[] = {
+        {"tenths", "['a'] = 0.1, 0.2, 0.3, 0.7, 1.1, 2.675, 1.005;"},
+        {"fifteen and sixteen digits", "['a'] = 123456789012345.0, 1234567890123456.0, 0.123456789012345, "
+                                       "0.1234567890123456, 9007199254740993.0, 999999999999999.9;"},
+        {"leading zeros count", "['a'] = 0.000000000000001, 0.0000000000000001, 000000000000000000001.5;"},
+        {"powers at the bound", "['a'] = 1.5e22, 1.5e23, 1.0e-22, 1.0e-23, 1.0D22, 3.0d-22, 0.1e+22, 12.5e21;"},
+        {"exponents that cancel", "['a'] = 0.00000000000000000000000001e26, 100000.0e-27, 5.0e00000000000000000001;"},
+        {"extremes", "['a'] = 1.7976931348623157e308, 1.8e308, 4.9e-324, 2.0e-400, 0.0, 0.0e999999;"},
+        {"no fraction digits", "['a'] = 1., 7.e3, 0.e0;"},
+        {"negated", "['a'] = -0.5, -1.0e-5;"},
+    };
+    for (const Row& row : rows) expectAgrees(widen(row.text), row.name);
+
+    // A spread of digit counts and exponents, the same every run.
+    std::uint32_t state = 12345;
+    auto next = [&state](std::uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    std::string text = "['f'] = 0.5";
+    for (int i = 0; i < 3000; ++i) {
+        text += ", ";
+        for (std::uint32_t d = next(12); d > 0; --d) text += static_cast<char>('0' + next(10));
+        text += static_cast<char>('0' + next(10));
+        text += '.';
+        for (std::uint32_t d = next(18); d > 0; --d) text += static_cast<char>('0' + next(10));
+        if (next(2)) text += (next(2) ? "e-" : "e") + std::to_string(next(40));
+    }
+    text += ';';
+    expectAccepted(widen(text), "a spread of floats");
+}
+
+// A value is built in the slot its path names: whatever the slot held before is gone, whatever the
+// value writes or leaves out.
+TEST(LiteralLoader, AValueReplacesWhatItsSlotHeld) {
+    const Row rows[] = {
+        {"block over block", "['a'] = { ['x'] = 1; }; ['a'] = { ['y'] = 2; };"},
+        {"empty block over a value", "['b'] = 1; ['b'] = {};"},
+        {"empty set over a string", "['c'] = 'x'; ['c'] = set();"},
+        {"list over an element", "['v'][0] = 1; ['v'][0] = 2, 3;"},
+        {"indexed block over a hash", "['h']['k'] = 1; ['h'] = { [0] = 5; };"},
+        {"a block that rewrites its own keys", "['r'] = { ['k'] = 1; ['k'] = { ['j'] = 2; }; ['k']['j'] = 3; };"},
+        {"appending inside a list item", "['l'] = { [] = 1; [] = { [] = 2; }; }, 4;"},
+        {"a path through a fresh value", "['p'] = 1; ['p']['q']['r'] = { ['s'] = vector(); };"},
+    };
+    for (const Row& row : rows) expectAccepted(widen(row.text), row.name);
+}
+
+// A text is shared whether it was read straight from the bytes or pieced together from merged or
+// escaped parts: both forms find the same slot.
+TEST(LiteralLoader, SharesATextWhicheverWayItWasRead) {
+    const std::string texts[] = {"ab", "four", "eight ch", "nine char", "a text of twenty-two u", "caf\xe9"};
+    for (const std::string& t : texts) {
+        const std::string merged = "'" + t.substr(0, 1) + "' '" + t.substr(1) + "'";
+        const std::string escaped = "\"\\x" + std::string(1, "0123456789abcdef"[(t[0] >> 4) & 15]) +
+                                    std::string(1, "0123456789abcdef"[t[0] & 15]) + t.substr(1) + "\"";
+        const std::string text = "['x'] = '" + t + "'; ['y'] = " + merged + "; ['z'] = '" + t + "'; ['w'] = " +
+                                 escaped + "; ['" + t + "'] = 1;";
+        ConfigParser parser;
+        Value store;
+        ASSERT_TRUE(detail::loadLiterals(parser, std::string_view(text), store, 0)) << t;
+        EXPECT_EQ(store.findByName("y").identity(), store.findByName("z").identity()) << t;
+        EXPECT_EQ(store.findByName("z").identity(), store.findByName("w").identity()) << t;
+        EXPECT_EQ(store.findByName("w").toWideString(), widen(t)) << t;
+        Value key;
+        store.forEachEntry([&](const Value& k, const Value&) {
+            if (k.toWideString() == widen(t)) key = k;
+        });
+        EXPECT_EQ(key.identity(), store.findByName("z").identity()) << t << ": the key";
+    }
+}
+
+}  // namespace
+}  // namespace orvane::config
