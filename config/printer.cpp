@@ -18,7 +18,9 @@
 //   Vector of scalars) whose description sets no options is written on the spot, its name straight
 //   into the output: only containers and described values go through the name buffer and begin().
 // - Text is staged in a fixed block that is appended to the result whole, so the result grows by a
-//   few large appends, not one per token. Everything goes through the block, so order is kept.
+//   few large appends, not one per token. Everything goes through the block, so order is kept. The
+//   UTF-8 result takes each block encoded as it is flushed: the layout has one code path, and both
+//   results come from it, one byte sequence the encoding of the other.
 // - Numbers are written here with the conversions of formatTo's "%d" and "%g" (std::to_chars, general
 //   form, 6 significant digits, "nan"/"inf" signed by the sign bit); the tests hold them to formatTo.
 #include "config/printer.h"
@@ -73,10 +75,24 @@ void appendInteger(std::u16string& out, std::int64_t v) {
     for (const char* p = digits; p != end; ++p) out += static_cast<char16_t>(*p);
 }
 
-// The output: text is staged in a block of fixed size and appended to the result one block at a time.
+// Makes room for `n` more characters (units or bytes) in `out`. Growing fourfold copies a third of
+// the text on the way instead of all of it; the capacity beyond the text is never written, so it
+// costs address space, not memory. Past 32 MiB the usual doubling takes over, so a huge text
+// cannot claim four times its address space.
+template <class String>
+void makeRoom(String& out, std::size_t n) {
+    constexpr std::size_t kFourfold = (std::size_t{1} << 25) / sizeof(typename String::value_type);
+    if (out.capacity() - out.size() >= n) return;
+    const std::size_t grown = out.capacity() * (out.capacity() < kFourfold ? 4 : 2);
+    out.reserve(std::max(std::min(grown, out.max_size()), out.size() + n));
+}
+
+// The output: text is staged in a block of fixed size and handed to the sink one block at a time,
+// either appended to a 16-bit result or encoded onto a UTF-8 one. The layout never knows which.
 class Writer {
 public:
-    explicit Writer(std::u16string& out) : out_(out) {}
+    explicit Writer(std::u16string& out) : wide_(&out) {}
+    explicit Writer(std::string& out) : utf8_(&out) {}
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
@@ -104,27 +120,30 @@ public:
     }
 
     void flush() {
-        const auto n = static_cast<std::size_t>(p_ - buf_);
-        // Growing fourfold copies a third of the text on the way instead of all of it; the capacity
-        // beyond the text is never written, so it costs address space, not memory. Past kFourfold
-        // the usual doubling takes over, so a huge text cannot claim four times its address space.
-        if (out_.capacity() - out_.size() < n) {
-            const std::size_t grown = out_.capacity() * (out_.capacity() < kFourfold ? 4 : 2);
-            out_.reserve(std::max(std::min(grown, out_.max_size()), out_.size() + n));
-        }
-        out_.append(buf_, n);
+        emit(std::u16string_view(buf_, static_cast<std::size_t>(p_ - buf_)));
         p_ = buf_;
     }
 
 private:
     static constexpr std::size_t kSize = 8192;
-    static constexpr std::size_t kFourfold = std::size_t{1} << 24;  // characters
 
     std::size_t room() const { return static_cast<std::size_t>(buf_ + kSize - p_); }
 
+    // Room is made for one character per unit: exact for the 16-bit result, and for the UTF-8 one
+    // whenever the block is ASCII (nearly always); other text grows it by the string's own rule.
+    void emit(std::u16string_view s) {
+        if (wide_) {
+            makeRoom(*wide_, s.size());
+            wide_->append(s);
+        } else {
+            makeRoom(*utf8_, s.size());
+            appendUtf8(*utf8_, s);
+        }
+    }
+
     void putLong(std::u16string_view s) {
         flush();
-        if (s.size() > kSize) out_.append(s);
+        if (s.size() > kSize) emit(s);
         else p_ = std::copy(s.begin(), s.end(), p_);
     }
 
@@ -137,7 +156,8 @@ private:
         }
     }
 
-    std::u16string& out_;
+    std::u16string* wide_ = nullptr;  // exactly one of the two sinks is set
+    std::string* utf8_ = nullptr;
     char16_t buf_[kSize];
     char16_t* p_ = buf_;
 };
@@ -225,6 +245,7 @@ struct Frame {
 class Printer {
 public:
     explicit Printer(std::u16string& out) : out_(out) {}
+    explicit Printer(std::string& out) : out_(out) {}
 
     void value(const Value& data, std::int64_t depth, std::u16string_view name, const Value& description,
                const Value& ids) {
@@ -653,6 +674,12 @@ private:
 
 std::u16string printConfig(const Value& data, const Value& description) {
     return printValue(data, 0, u"", description, Value());
+}
+
+std::string printConfigUtf8(const Value& data, const Value& description) {
+    std::string out;
+    Printer(out).value(data, 0, u"", description, Value());
+    return out;
 }
 
 std::u16string printValue(const Value& data, std::int32_t depth, std::u16string_view name,

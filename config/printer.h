@@ -37,10 +37,10 @@
 //
 // Invariants: printing only reads the data and never fails on it (a Pointer prints as Invalid, ill-typed
 // options read as their defaults); nesting depth is bounded by memory, not by the call stack; the
-// work is linear in the output, which is appended to one string. A part held in several places
-// (['a'] = ['b'] = { ... } shares one block) is written at each of them, so a small store built of
-// shared parts can print to a text far larger than itself: a caller printing untrusted data should
-// count the places first, as orvane-cfg does.
+// work is linear in the output, which is appended to one string (of 16-bit units, or of UTF-8 bytes).
+// A part held in several places (['a'] = ['b'] = { ... } shares one block) is written at each of
+// them, so a small store built of shared parts can print to a text far larger than itself: a caller
+// printing untrusted data should count the places first, as orvane-cfg does.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +53,10 @@ namespace orvane::config {
 
 // The whole text of a settings file: printValue at depth 0 with no name and an empty ID table.
 std::u16string printConfig(const Value& data, const Value& description);
+
+// The same text as UTF-8, each unit encoded on its own: exactly the bytes of toUtf8(printConfig(...)),
+// written as the text is produced, so no 16-bit copy of the whole text is ever held.
+std::string printConfigUtf8(const Value& data, const Value& description);
 
 // One value. With a name, an assignment statement indented by `depth` tabs, ending in ";\n" (or the
 // assignments of a path layout); without one, the bare value form.

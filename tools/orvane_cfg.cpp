@@ -160,7 +160,8 @@ int loadCommand(const LoadOptions& options, bool print) {
                         u": the store shares its parts so widely that printing it would write more than " +
                         widen(std::to_string(kMostPrintedValues)) + u" values");
         }
-        write(stdout, printConfig(parser.variables, description));
+        const std::string text = printConfigUtf8(parser.variables, description);
+        std::fwrite(text.data(), 1, text.size(), stdout);
     }
     return 0;
 }

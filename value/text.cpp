@@ -47,11 +47,16 @@ char* encodeUtf8(std::u16string_view text, char* p) {
 }  // namespace
 
 std::string toUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendUtf8(out, text);
+    return out;
+}
+
+void appendUtf8(std::string& out, std::u16string_view text) {
     // Printing large files converts megabytes, nearly always of ASCII. So the text goes through in
     // blocks that are narrowed whole and checked afterwards, which needs no branch per unit; at
     // the first block holding other units the rest is sized in one pass and encoded unit by unit.
-    std::string out;
-    out.reserve(text.size());
     constexpr std::size_t kBlock = 2048;
     char block[kBlock];
     std::size_t i = 0;
@@ -67,14 +72,13 @@ std::string toUtf8(std::u16string_view text) {
         out.append(block, n);
         i += n;
     }
-    if (i == text.size()) return out;
+    if (i == text.size()) return;
     const std::u16string_view rest = text.substr(i);
     std::size_t bytes = rest.size();
     for (char16_t c : rest) bytes += (c >= 0x80) + (c >= 0x800);
     const std::size_t at = out.size();
     out.resize(at + bytes);
     encodeUtf8(rest, out.data() + at);
-    return out;
 }
 
 std::u16string fromUtf8(std::string_view bytes) {

@@ -15,6 +15,7 @@ namespace orvane {
 std::u16string widen(std::string_view latin1);        // each byte -> the unit of the same value
 std::string narrow(std::u16string_view text);          // units >= 256 -> '?'
 std::string toUtf8(std::u16string_view text);          // each unit on its own, no surrogate pairing
+void appendUtf8(std::string& out, std::u16string_view text);  // toUtf8(text), appended to out
 std::u16string fromUtf8(std::string_view bytes);       // malformed bytes skipped, >= U+10000 -> '?'
 
 // The C library's atof on the "C" rules, which also takes 'd'/'D' as the exponent marker:

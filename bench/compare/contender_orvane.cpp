@@ -23,7 +23,7 @@ bool OrvaneContender::load(const std::string& text, std::string& error) {
 }
 
 std::size_t OrvaneContender::print() {
-    output_ = toUtf8(config::printConfig(tree(), Value()));
+    output_ = config::printConfigUtf8(tree(), Value());
     return output_.size();
 }
 

@@ -561,4 +561,49 @@ TEST(PrinterRoundTrip, GeneratedTreesLoadBackEqual) {
     }
 }
 
+// --- UTF-8 output: the same layout, encoded as it is written ---
+
+TEST(PrinterUtf8, BytesAreTheEncodingOfThePrintedText) {
+    // Strings around and beyond the staging block, with two- and three-byte units placed at its
+    // edges, so an encoding step that splits, drops or repeats a unit at a flush shows.
+    Value longStrings;
+    longStrings.setEmptyVector();
+    for (std::size_t length : {8180u, 8191u, 8192u, 8193u, 20000u}) {
+        std::u16string text(length, u'a');
+        text[0] = u'\u00e9';
+        text[length / 2] = u'\u4e2d';
+        text[length - 1] = u'\uffff';
+        longStrings.appendSlot() = W(text);
+        text[length - 2] = u'\'';  // forces double quotes, whose escapes lengthen the text
+        longStrings.appendSlot() = W(text);
+    }
+    Value many;  // enough generated records for the result to grow several times
+    for (std::uint32_t seed = 1; seed <= 400; ++seed)
+        many.entry(N("record" + std::to_string(seed))) = TreeGenerator(seed, true).hashOf(0);
+    Value forced = desc("Vector", {{"DisplayType", I(3)}});
+    forced.entry(N("String")) = hash({{"DoubleQuote", B(true)}});
+    forced.entry(N("Hash")) = hash({{"Sort", B(true)}, {"SeperatorLines", I(2)}});
+
+    struct Row {
+        const char* name;
+        Value data;
+        Value description;
+    };
+    const Row rows[] = {
+        {"empty tree", hash({}), Value()},
+        {"Undef", Value(), Value()},
+        {"a lone scalar", W(u"\u0080\u07ff\u0800"), Value()},
+        {"long strings across the block edges", longStrings, Value()},
+        {"long strings, forced layouts", longStrings, forced},
+        {"generated records", many, Value()},
+        {"generated records, forced layouts", many, forced},
+    };
+    for (const Row& r : rows) {
+        const std::string expected = toUtf8(printConfig(r.data, r.description));
+        const std::string bytes = printConfigUtf8(r.data, r.description);
+        EXPECT_EQ(bytes.size(), expected.size()) << r.name;
+        EXPECT_TRUE(bytes == expected) << r.name;  // not EXPECT_EQ: a failure would dump megabytes
+    }
+}
+
 }  // namespace
