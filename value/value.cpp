@@ -742,6 +742,13 @@ void Value::appendAll(const Value& vector) {
 }
 
 Value& Value::entry(const Value& key) {
+    if (kind() == VK::Hash && body_->refs == 1 && key.isString()) {
+        // The loader's case: nothing detaches and no entry moves, so the key is read where it lies,
+        // even inside this Hash.
+        std::unique_ptr<HashTable>& table = detail::ValueAccess::largeBody(*this)->p.hash;
+        if (!table) table = std::make_unique<HashTable>();
+        return table->findOrInsert(detail::textOf(key), [&] { return key; }).value;
+    }
     const Value keep = key;  // the key may live inside this Value, which is about to change
     detail::KeyArg k(keep);
     detail::LargeBody* b = detail::writable(*this, VK::Hash);

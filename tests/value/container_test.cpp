@@ -71,6 +71,20 @@ TEST(ValueAccess, WritersMakeTheContainerTheyNeed) {
     EXPECT_EQ(h.eraseKey(u"5") * 10 + h.eraseKey(u"5"), 10u) << "the count of entries removed";
 }
 
+// A key read from inside the Hash it goes into: the table grows past its inline room and builds
+// and grows its index meanwhile, and the text being inserted must stay where it was read.
+TEST(ValueAccess, AKeyTakenFromTheSameHash) {
+    Value h;
+    for (int i = 0; i < 200; ++i) h.entry(N("v" + std::to_string(i))) = N("key" + std::to_string(i));
+    for (int i = 0; i < 200; ++i) h.entry(h.find(N("v" + std::to_string(i)))) = I(i);
+    ASSERT_EQ(h.size(), 400u);
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(dump(h.find(N("key" + std::to_string(i)))), "i" + std::to_string(i));
+    Value shared = h;  // a shared table detaches first: the key then lies in the copy left behind
+    shared.entry(shared.find(N("v7"))) = I(-7);
+    EXPECT_EQ(dump(shared.find(N("key7"))), "i-7");
+    EXPECT_EQ(dump(h.find(N("key7"))), "i7");
+}
+
 TEST(ValuePaths, ResolveExistsEntryAt) {
     const Value tree = hash({{"list", vec({I(1), Value(), hash({{"deep", N("x")}})})}, {"gap", Value()}});
     struct Row { const char* name; Value path; std::string resolved; bool existsLoose, existsStrict; };
