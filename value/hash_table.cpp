@@ -7,6 +7,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace orvane::detail {
 namespace {
 
@@ -161,7 +165,7 @@ HashTable::HashTable(const HashTable& other)
     spill_ = std::make_unique<Spill>();
     spill_->heads = from.heads;
     if (from.index) {
-        spill_->index = std::make_unique_for_overwrite<Slot[]>(other.indexSlots());
+        spill_->index = newIndex(other.indexSlots());
         std::copy_n(from.index.get(), other.indexSlots(), spill_->index.get());
     }
     spill_->chunks.reserve(from.chunks.capacity());
@@ -170,6 +174,29 @@ HashTable::HashTable(const HashTable& other)
         spill_->chunks.push_back(std::make_unique<Entry[]>(start));  // chunk k is as large as its start
         std::copy_n(from.chunks[k].get(), std::min(start, used_ - std::min(used_, start)), spill_->chunks[k].get());
     }
+}
+
+namespace {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+constexpr std::size_t kHugePage = std::size_t{1} << 21;
+#else
+constexpr std::size_t kHugePage = 0;  // none to ask for
+#endif
+}  // namespace
+
+HashTable::Index HashTable::newIndex(std::size_t slots) {
+    const std::size_t bytes = slots * sizeof(Slot);
+    if (kHugePage == 0 || bytes < kHugePage) return Index(new Slot[slots]);
+    void* block = ::operator new(bytes, std::align_val_t{kHugePage});
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(block, bytes, MADV_HUGEPAGE);  // a hint: where it is not taken, the index just runs slower
+#endif
+    return Index(static_cast<Slot*>(block), IndexDelete{true});
+}
+
+void HashTable::IndexDelete::operator()(Slot* slots) const noexcept {
+    if (huge) ::operator delete(slots, std::align_val_t{kHugePage});
+    else delete[] slots;
 }
 
 std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
@@ -309,12 +336,12 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
     }
     Spill* const big = spill_ ? spill_.get() : spill.get();  // null while the table stays inline
     if (big && opens && big->heads.capacity() == buckets_) big->heads.reserve(2 * std::size_t{buckets_});
-    std::unique_ptr<Slot[]> grown;
+    Index grown;
     std::uint8_t grownBits = 0;
     if (indexBits_ ? 4 * (std::uint64_t{count_} + 1) > 3 * std::uint64_t{indexSlots()} : count_ + 1 >= kIndexFrom) {
         grownBits = static_cast<std::uint8_t>(indexBits_ ? indexBits_ + 1 : std::bit_width(kIndexFrom));
         if (grownBits > 31) throw std::bad_alloc();
-        grown = std::make_unique_for_overwrite<Slot[]>(std::size_t{1} << grownBits);
+        grown = newIndex(std::size_t{1} << grownBits);
     }
     if (carves) {  // last, so that adding the chunk is the first change
         if (big->chunks.size() == big->chunks.capacity())

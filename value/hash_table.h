@@ -116,13 +116,21 @@ private:
 
     using Slot = std::uint32_t;  // tag bits above the entry index
     static constexpr Slot kEmpty = 0xFFFFFFFFu;
+    // The index's memory. Its probes land anywhere in it, so on a large index each would also miss
+    // the processor's address cache: where the platform offers huge pages, a large index asks for them.
+    struct IndexDelete {
+        bool huge;  // value-initialised: false
+        void operator()(Slot* slots) const noexcept;
+    };
+    using Index = std::unique_ptr<Slot[], IndexDelete>;
+    static Index newIndex(std::size_t slots);  // uninitialised; throws std::bad_alloc
 
     // What a table needs once it outgrows its inline room. Chunk k of `chunks` holds the entries
     // [kInline << k, kInline << (k + 1)); `heads` has one head per open bucket.
     struct Spill {
         std::vector<std::unique_ptr<Entry[]>> chunks;
         std::vector<std::uint32_t> heads;
-        std::unique_ptr<Slot[]> index;  // null while the table has held fewer than kIndexFrom entries
+        Index index;  // null while the table has held fewer than kIndexFrom entries
     };
 
     Entry& spilled(std::uint32_t index) const noexcept {  // an entry past the inline ones
