@@ -22,14 +22,14 @@ namespace {
 struct alignas(kBodyAlign) Grain {
     std::byte bytes[kSmallBodySize];
 };
-static_assert(kLargeBodySize % sizeof(Grain) == 0);
+static_assert(kLargeBodySize % sizeof(Grain) == 0 && kTableBodySize % sizeof(Grain) == 0);
 
 struct FreeBody {
     FreeBody* next;
 };
 static_assert(sizeof(FreeBody) <= kSmallBodySize && alignof(FreeBody) <= kBodyAlign);
 
-constexpr std::size_t kSlabGrains = 8192;  // 128 KiB per slab: 8192 small or 4096 large bodies
+constexpr std::size_t kSlabGrains = 8192;  // 128 KiB per slab: 8192 small, 4096 large or 546 table bodies
 constexpr std::size_t kSlabBytes = kSlabGrains * sizeof(Grain);
 
 struct SlabList {
@@ -56,7 +56,7 @@ struct ClassState {
 };
 static_assert(std::is_trivially_destructible_v<ClassState>);
 
-thread_local ClassState tClasses[2] = {};
+thread_local ClassState tClasses[3] = {};
 thread_local std::int64_t tLive = 0;
 
 ClassState& stateOf(BodyClass c) noexcept { return tClasses[static_cast<unsigned>(c)]; }
@@ -83,7 +83,7 @@ void* allocateBody(BodyClass c) {
         s.free = f->next;
         body = f;
     } else {
-        if (s.cursor == s.end) {
+        if (static_cast<std::size_t>(s.end - s.cursor) < size) {  // a slab's tail may not fit a table
             s.cursor = newSlab();
             s.end = s.cursor + kSlabBytes;
         }

@@ -1,6 +1,7 @@
-// The slab pool behind Value bodies, in two size classes: 16-byte bodies for the scalars that need
-// one 8-byte payload, 32-byte bodies for strings and containers. A freed body is reused only by its
-// own class.
+// The slab pool behind Value bodies, in three size classes: 16-byte bodies for the scalars that need
+// one 8-byte payload, 32-byte bodies for strings and containers, and the tables behind Hashes that
+// hold entries (as many Hashes do as hold anything: a record, a block). A freed body is reused only
+// by its own class.
 //
 // Invariants:
 // - Bodies are carved from slabs that are never returned to the system while the process runs, so a
@@ -19,19 +20,24 @@
 
 namespace orvane::detail {
 
-// The codes index the pool's per-class state and scale the size, so the hot path takes no branch.
+// The codes index the pool's per-class state and its sizes, so the hot path takes no branch.
 enum class BodyClass : unsigned char {
     Small = 0,  // kSmallBodySize bytes
     Large = 1,  // kLargeBodySize bytes
+    Table = 2,  // kTableBodySize bytes
 };
 
 inline constexpr std::size_t kSmallBodySize = 16;
 inline constexpr std::size_t kLargeBodySize = 32;
+// A Hash's table with its inline entries (checked where the table is defined); the same 16-byte
+// multiple the C library's allocator would round it to.
+inline constexpr std::size_t kTableBodySize = sizeof(void*) == 8 ? 240 : 160;
 inline constexpr std::size_t kBodyAlign = 8;
-static_assert(kLargeBodySize == 2 * kSmallBodySize, "bodySize() doubles the small size");
+static_assert(kTableBodySize % kSmallBodySize == 0, "every class is a whole number of small bodies");
 
 constexpr std::size_t bodySize(BodyClass c) noexcept {
-    return kSmallBodySize << static_cast<unsigned>(c);
+    constexpr std::size_t kSizes[] = {kSmallBodySize, kLargeBodySize, kTableBodySize};
+    return kSizes[static_cast<unsigned>(c)];
 }
 
 struct PoolStats {

@@ -41,6 +41,28 @@ struct SmallBody : BodyHeader {
     } p;
 };
 
+// A Hash's table lives in the body pool too: a load makes one per record or block, and the pool
+// hands them out and takes them back without the C library's allocator and its consolidations.
+struct TableDelete {
+    void operator()(HashTable* t) const noexcept {
+        std::destroy_at(t);
+        freeBody(t, BodyClass::Table);
+    }
+};
+using TablePtr = std::unique_ptr<HashTable, TableDelete>;
+static_assert(sizeof(HashTable) <= kTableBodySize && alignof(HashTable) <= kBodyAlign);
+
+template <class... From>
+TablePtr newTable(const From&... from) {
+    void* memory = allocateBody(BodyClass::Table);
+    try {
+        return TablePtr(std::construct_at(static_cast<HashTable*>(memory), from...));
+    } catch (...) {  // only a copy allocates, and then only std::bad_alloc
+        freeBody(memory, BodyClass::Table);
+        throw;
+    }
+}
+
 struct LargeBody : BodyHeader {
     union Payload {
         Payload() {}
@@ -48,7 +70,7 @@ struct LargeBody : BodyHeader {
         BodyText<char> narrow;
         BodyText<char16_t> wide;
         std::vector<Value> vector;
-        std::unique_ptr<HashTable> hash;  // null while the Hash is empty and has never held an entry
+        TablePtr hash;  // null while the Hash is empty and has never held an entry
     } p;
 };
 
@@ -230,7 +252,7 @@ LargeBody* writable(Value& v, VK kind) {
         n = newLarge(kind);
         n->p.vector = std::move(copy);
     } else {
-        std::unique_ptr<HashTable> copy = b->p.hash ? std::make_unique<HashTable>(*b->p.hash) : nullptr;
+        TablePtr copy = b->p.hash ? newTable(*b->p.hash) : nullptr;
         n = newLarge(kind);
         n->p.hash = std::move(copy);
     }
@@ -745,14 +767,14 @@ Value& Value::entry(const Value& key) {
     if (kind() == VK::Hash && body_->refs == 1 && key.isString()) {
         // The loader's case: nothing detaches and no entry moves, so the key is read where it lies,
         // even inside this Hash.
-        std::unique_ptr<HashTable>& table = detail::ValueAccess::largeBody(*this)->p.hash;
-        if (!table) table = std::make_unique<HashTable>();
+        detail::TablePtr& table = detail::ValueAccess::largeBody(*this)->p.hash;
+        if (!table) table = detail::newTable();
         return table->findOrInsert(detail::textOf(key), [&] { return key; }).value;
     }
     const Value keep = key;  // the key may live inside this Value, which is about to change
     detail::KeyArg k(keep);
     detail::LargeBody* b = detail::writable(*this, VK::Hash);
-    if (!b->p.hash) b->p.hash = std::make_unique<HashTable>();
+    if (!b->p.hash) b->p.hash = detail::newTable();
     return b->p.hash
         ->findOrInsert(k.text(),
                        [&] { return keep.isString() ? keep : Value(std::string_view(k.ownText())); })

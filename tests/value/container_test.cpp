@@ -272,23 +272,26 @@ TEST(ValueCopyOnWrite, CopiesAreSharedReadsNeverDetachWritesCopyOnceShallow) {
     Value v = N("text");  // a kind change swaps or reuses the body: the count stays one
     v.setInteger(1);
     v.setEmptyVector();
-    v.entry(N("k"));  // the Hash itself plus the key's body
-    EXPECT_EQ(liveBodies(), start + 2);
+    v.entry(N("k"));  // the Hash itself, its table and the key's body
+    EXPECT_EQ(liveBodies(), start + 3);
 }
 
-// Scalars live in small bodies, strings and containers in large ones; a body freed into the wrong
-// class's list would later be handed out overlapping a neighbour. This fills many fresh bodies of
-// both classes, interleaved, and reads every one back.
+// Scalars live in small bodies, strings and containers in large ones, a Hash's table in a third
+// class; a body freed into the wrong class's list would later be handed out overlapping a
+// neighbour. This fills many fresh bodies of all classes, interleaved, and reads every one back.
 void expectBodiesDisjoint(const char* after) {
     constexpr int kEach = 64;
-    Value ints[kEach], texts[kEach];
+    Value ints[kEach], texts[kEach], tables[kEach];
     for (int i = 0; i < kEach; ++i) {
         ints[i].setInteger(i * 1001);
         texts[i].setNarrowString("text #" + std::to_string(i) + " fills its inline room");
+        for (int k = 0; k < 8; ++k) tables[i].entry(N("k" + std::to_string(k))) = I(i + k);
     }
     for (int i = 0; i < kEach; ++i) {
         ASSERT_EQ(ints[i].toInteger(), i * 1001) << after;
         ASSERT_EQ(texts[i].toNarrowString(), "text #" + std::to_string(i) + " fills its inline room") << after;
+        for (int k = 0; k < 8; ++k)
+            ASSERT_EQ(tables[i].findByName("k" + std::to_string(k)).toInteger(), i + k) << after;
     }
 }
 
