@@ -131,4 +131,21 @@ void BM_PrintFlatHash(benchmark::State& state) {
 }
 BENCHMARK(BM_PrintFlatHash)->Unit(benchmark::kMillisecond);
 
+// A Vector of 200,000 Floats. Arg 0: quarters, as settings mostly hold, which have a short exact
+// form; arg 1: tenths, which need the full shortest-digits conversion. The gap is what the short
+// form saves.
+void BM_PrintFloats(benchmark::State& state) {
+    const bool tenths = state.range(0) == 1;
+    Value list;
+    for (std::int32_t i = 0; i < 200000; ++i) list.appendSlot() = Value((tenths ? 0.1 : 0.25) * (i % 4000 + 1));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::string out = orvane::config::printConfigUtf8(list, Value());
+        bytes = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+}
+BENCHMARK(BM_PrintFloats)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace

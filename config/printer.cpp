@@ -18,11 +18,13 @@
 //   Vector of scalars) whose description sets no options is written on the spot, its name straight
 //   into the output: only containers and described values go through the name buffer and begin().
 // - Text is staged in a fixed block that is appended to the result whole, so the result grows by a
-//   few large appends, not one per token. Everything goes through the block, so order is kept. The
+//   few large appends, not one per token. Everything goes through the block, so order is kept; a string
+//   is quoted in place there, never through a copy of its own, unless it is too long for the block. The
 //   UTF-8 result takes each block encoded as it is flushed: the layout has one code path, and both
 //   results come from it, one byte sequence the encoding of the other.
 // - Numbers are written here with the conversions of formatTo's "%d" and "%g" (std::to_chars, general
-//   form, 6 significant digits, "nan"/"inf" signed by the sign bit); the tests hold them to formatTo.
+//   form, 6 significant digits, "nan"/"inf" signed by the sign bit), except that a Float with a short
+//   exact decimal form skips the conversion and writes that form; the tests hold them to formatTo.
 #include "config/printer.h"
 
 #include <algorithm>
@@ -101,6 +103,14 @@ public:
         *p_++ = c;
     }
 
+    // A literal: its length is known here, so the copy is a few fixed moves.
+    template <std::size_t N>
+    void put(const char16_t (&s)[N]) {
+        if (N - 1 > room()) flush();
+        std::copy_n(s, N - 1, p_);
+        p_ += N - 1;
+    }
+
     void put(std::u16string_view s) {
         if (s.size() > room()) return putLong(s);
         // Most pieces are a few characters long: a plain loop beats a call to memmove.
@@ -111,6 +121,23 @@ public:
         if (n <= 0) return;
         if (static_cast<std::uint64_t>(n) > room()) return repeatLong(n, c);
         for (std::int64_t i = 0; i < n; ++i) *p_++ = c;
+    }
+
+    // A string's literal form, quoted in place in the block; `scratch` only carries a text too long
+    // for an empty block.
+    void putQuoted(const Value& text, bool forceDoubleQuotes, std::u16string& scratch) {
+        if (char16_t* end = text.writeQuoted(p_, buf_ + kSize, forceDoubleQuotes)) {
+            p_ = end;
+            return;
+        }
+        flush();
+        if (char16_t* end = text.writeQuoted(p_, buf_ + kSize, forceDoubleQuotes)) {
+            p_ = end;
+            return;
+        }
+        scratch.clear();
+        text.appendQuoted(scratch, forceDoubleQuotes);
+        put(scratch);
     }
 
     // ASCII text of at most kSize characters, widened.
@@ -188,6 +215,39 @@ void writeInteger(Writer& w, std::int32_t v) {
     w.put(std::u16string_view(q, static_cast<std::size_t>(end - q)));
 }
 
+// Writes v (not negative) at p and returns the end, when v is a multiple of 1/16 below 1e6 with at
+// most 6 significant digits: its decimal expansion is then exact and short, so it is what the general
+// form prints, and settings' Floats (halves, quarters, whole numbers) are nearly all of this kind.
+// Returns null for any other v, having written nothing.
+char* writeShortFloat(char* p, double v) {
+    if (!(v < 1e6)) return nullptr;
+    const double sixteenths = v * 16;  // exact: a power of two
+    const auto whole = static_cast<std::uint64_t>(sixteenths);
+    if (static_cast<double>(whole) != sixteenths) return nullptr;
+    const std::uint64_t integer = whole >> 4;
+    std::uint32_t fraction = static_cast<std::uint32_t>(whole & 15) * 625;  // ten-thousandths
+    int fractionDigits = fraction == 0 ? 0 : 4;
+    while (fractionDigits > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --fractionDigits;
+    }
+    char digits[8];
+    const char* end = std::to_chars(digits, digits + sizeof digits, integer).ptr;
+    const int integerDigits = static_cast<int>(end - digits);
+    // Below 1 the leading zeros of the fraction are not significant; 1/16 has one.
+    const int significant = integer != 0 ? integerDigits + fractionDigits
+                                         : fractionDigits - (fractionDigits == 4 && fraction < 1000);
+    if (significant > 6) return nullptr;
+    p = std::copy(static_cast<const char*>(digits), end, p);
+    if (fractionDigits == 0) return p;
+    *p++ = '.';
+    for (int i = fractionDigits - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    return p + fractionDigits;
+}
+
 // "%g" of formatTo: the sign from the sign bit, then "nan", "inf" or the general form of 6 digits.
 void writeFloat(Writer& w, const double value) {
     char buf[48];
@@ -201,6 +261,8 @@ void writeFloat(Writer& w, const double value) {
         p = std::copy_n("nan", 3, p);
     } else if (v == std::numeric_limits<double>::infinity()) {
         p = std::copy_n("inf", 3, p);
+    } else if (char* q = writeShortFloat(p, v)) {
+        p = q;
     } else {
         const std::to_chars_result r = std::to_chars(p, buf + sizeof buf, v, std::chars_format::general, 6);
         if (r.ec != std::errc()) {  // 6 digits always fit; should they not, the formatter decides
@@ -281,17 +343,21 @@ private:
         return d.kind() == VK::Undef ? common : d;
     }
 
+    // Quoted on the stack first: the name buffer then grows by one append, not character by character.
     void appendKeyName(const Value& key) {
+        char16_t piece[256];
+        piece[0] = u'[';
+        if (char16_t* end = key.writeQuoted(piece + 1, piece + sizeof piece / sizeof *piece - 1, false)) {
+            *end++ = u']';
+            names_.append(piece, static_cast<std::size_t>(end - piece));
+            return;
+        }
         names_ += u'[';
         key.appendQuoted(names_, false);
         names_ += u']';
     }
 
-    void writeQuoted(const Value& text, bool forceDoubleQuotes) {
-        scratch_.clear();
-        text.appendQuoted(scratch_, forceDoubleQuotes);
-        out_.put(scratch_);
-    }
+    void writeQuoted(const Value& text, bool forceDoubleQuotes) { out_.putQuoted(text, forceDoubleQuotes, scratch_); }
 
     void writePrefix(std::int64_t depth, std::size_t nameStart, std::size_t nameEnd) {
         out_.repeat(depth, u'\t');
@@ -347,7 +413,7 @@ private:
         switch (data.kind()) {
             case VK::NarrowString:
             case VK::WideString:
-                writeQuoted(data, option(option(desc, "String"), "DoubleQuote").toBoolean());
+                writeQuoted(data, desc.kind() == VK::Hash && option(option(desc, "String"), "DoubleQuote").toBoolean());
                 return;
             case VK::Integer: writeInteger(out_, data.toInteger()); return;
             case VK::Float: writeFloat(out_, data.toFloat()); return;
@@ -425,7 +491,8 @@ private:
         std::int32_t t = orAutomatic(option(opts, "DisplayType"));
         if (t < 0 || t > 3) {
             bool scalars = n <= 5;
-            for (std::uint32_t i = 0; scalars && i < n; ++i) scalars = !isContainer(data.at(i));
+            const Value* elements = data.elementData();
+            for (std::uint32_t i = 0; scalars && i < n; ++i) scalars = !isContainer(elements[i]);
             t = scalars ? 2 : (n == 1 ? 1 : 0);
         }
         if (t == 2 && writtenInline(data, n, named, depth, nameStart, nameEnd, opts)) return;
@@ -459,13 +526,14 @@ private:
                        std::size_t nameEnd, const Value& opts) {
         if (option(opts, "SingleData").kind() != VK::Undef) return false;
         const Value& desc = option(opts, "Data");
+        const Value* elements = data.elementData();
         for (std::uint32_t i = 0; i < n; ++i)
-            if (!plain(data.at(i), desc)) return false;
+            if (!plain(elements[i], desc)) return false;
         if (named) writePrefix(depth, nameStart, nameEnd);
         out_.put(u"vector(");
         for (std::uint32_t i = 0; i < n; ++i) {
             if (i > 0) out_.put(u", ");
-            writeScalar(data.at(i), desc);
+            writeScalar(elements[i], desc);
         }
         out_.put(u')');
         writeSuffix(named);
@@ -618,8 +686,9 @@ private:
     }
 
     void nextElement(Frame& f, std::uint32_t i) {
-        const Value& element = f.data->at(i);
-        const Value& desc = f.single.hasIndex(i, true) ? f.single.at(i) : f.common;
+        const Value& element = f.data->elementData()[i];
+        const Value& desc =
+            f.single.kind() == VK::Vector && f.single.hasIndex(i, true) ? f.single.at(i) : f.common;
         const std::size_t here = names_.size();
         switch (f.layout) {
             case Layout::VectorBlock:
@@ -664,7 +733,7 @@ private:
 
     Writer out_;
     std::u16string names_;
-    std::u16string scratch_;   // the quoted form of one string, on its way into out_
+    std::u16string scratch_;   // the quoted form of a string too long for the output's block
     std::deque<Frame> stack_;  // a deque: pushing never moves the frames below
     std::vector<Member> members_;  // the open Hash frames' members, the innermost frame's on top
     std::unordered_set<const Value*> listed_;  // Hash.Order: values of the entries it has named

@@ -400,11 +400,6 @@ void Value::assign(const Value& other) noexcept {
     if (old && --old->refs == 0) detail::destroyBody(old);
 }
 
-const Value& Value::undef() noexcept {
-    static constinit const Value shared;
-    return shared;
-}
-
 // ---------------------------------------------------------------- kinds and scalars
 
 bool Value::isString() const noexcept { return detail::isStringKind(kind()); }
@@ -499,43 +494,62 @@ std::uint32_t Value::hashCode() const noexcept {
 namespace {
 
 // The literal form straight into `out`, one pass over the characters, whichever width they have.
+// quoted() into a buffer known to be large enough. The verbatim form is tried first while copying,
+// so the usual plain text is read once; a text that needs escapes is written again over it.
 template <class C>
-void appendQuotedUnits(std::u16string& out, const C* text, std::size_t n, bool forceDoubleQuotes) {
+char16_t* writeQuotedUnits(char16_t* out, const C* text, std::size_t n, bool forceDoubleQuotes) noexcept {
     auto unit = [](C c) { return static_cast<char16_t>(static_cast<std::make_unsigned_t<C>>(c)); };
-    bool verbatim = !forceDoubleQuotes;
-    for (std::size_t i = 0; verbatim && i < n; ++i) {
-        const char16_t c = unit(text[i]);
-        verbatim = c >= 0x20 && c != u'\'';
-    }
-    if (verbatim) {
-        const std::size_t at = out.size();
-        out.resize(at + n + 2);
-        char16_t* p = out.data() + at;
-        *p++ = u'\'';
-        for (std::size_t i = 0; i < n; ++i) *p++ = unit(text[i]);
-        *p = u'\'';
-        return;
-    }
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    out += u'"';
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t c = unit(text[i]);
-        switch (c) {
-            case u'"': out += u"\\\""; break;
-            case u'\\': out += u"\\\\"; break;
-            case u'\n': out += u"\\n"; break;
-            case u'\r': out += u"\\r"; break;
-            case u'\t': out += u"\\t"; break;
-            default:
-                if (c < 0x20) {
-                    const char16_t escape[] = {u'\\', u'x', kHex[c >> 4], kHex[c & 0xF]};
-                    out.append(escape, 4);
-                } else {
-                    out += c;
-                }
+    if (!forceDoubleQuotes) {
+        char16_t* p = out + 1;
+        bool verbatim = true;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char16_t c = unit(text[i]);
+            verbatim &= (c >= 0x20) & (c != u'\'');  // no branch per unit: the loop may vectorise
+            p[i] = c;
+        }
+        if (verbatim) {
+            out[0] = u'\'';
+            p[n] = u'\'';
+            return p + n + 1;
         }
     }
-    out += u'"';
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    char16_t* p = out;
+    *p++ = u'"';
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = unit(text[i]);
+        char16_t escaped = 0;
+        switch (c) {
+            case u'"': escaped = u'"'; break;
+            case u'\\': escaped = u'\\'; break;
+            case u'\n': escaped = u'n'; break;
+            case u'\r': escaped = u'r'; break;
+            case u'\t': escaped = u't'; break;
+            default:
+                if (c < 0x20) {
+                    *p++ = u'\\';
+                    *p++ = u'x';
+                    *p++ = kHex[c >> 4];
+                    *p++ = kHex[c & 0xF];
+                } else {
+                    *p++ = c;
+                }
+                continue;
+        }
+        *p++ = u'\\';
+        *p++ = escaped;
+    }
+    *p++ = u'"';
+    return p;
+}
+
+// The longest form is every unit a \xHH escape between the quotes; the rest is cut off after.
+template <class C>
+void appendQuotedUnits(std::u16string& out, const C* text, std::size_t n, bool forceDoubleQuotes) {
+    const std::size_t at = out.size();
+    out.resize(at + 4 * n + 2);
+    const char16_t* end = writeQuotedUnits(out.data() + at, text, n, forceDoubleQuotes);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 }  // namespace
@@ -549,6 +563,19 @@ void Value::appendQuoted(std::u16string& out, bool forceDoubleQuotes) const {
     }
     const std::u16string text = toWideString();
     appendQuotedUnits(out, text.data(), text.size(), forceDoubleQuotes);
+}
+
+char16_t* Value::writeQuoted(char16_t* out, char16_t* end, bool forceDoubleQuotes) const noexcept {
+    const auto fits = [&](std::size_t n) { return end - out >= 2 && n <= (static_cast<std::size_t>(end - out) - 2) / 4; };
+    if (kind() == VK::NarrowString) {
+        const auto& text = detail::ValueAccess::largeBody(*this)->p.narrow;
+        return fits(text.size()) ? writeQuotedUnits(out, text.data(), text.size(), forceDoubleQuotes) : nullptr;
+    }
+    if (kind() == VK::WideString) {
+        const auto& text = detail::ValueAccess::largeBody(*this)->p.wide;
+        return fits(text.size()) ? writeQuotedUnits(out, text.data(), text.size(), forceDoubleQuotes) : nullptr;
+    }
+    return nullptr;
 }
 
 std::u16string Value::quoted(bool forceDoubleQuotes) const {
@@ -580,6 +607,10 @@ void Value::setEmptyVector() { detail::freshLarge(*this, VK::Vector)->p.vector.c
 const Value& Value::at(std::uint32_t index) const noexcept {
     if (kind() == VK::Vector && index < largeOf(*this).vector.size()) return largeOf(*this).vector[index];
     return undef();
+}
+
+const Value* Value::elementData() const noexcept {
+    return kind() == VK::Vector ? largeOf(*this).vector.data() : nullptr;
 }
 
 bool Value::hasIndex(std::uint32_t index, bool requireDefined) const noexcept {

@@ -87,7 +87,7 @@ public:
     }
 
     // The shared Undef that read-only accessors hand back when they find nothing.
-    static const Value& undef() noexcept;
+    static const Value& undef() noexcept;  // inline, below
 
     // --- kind tests and scalar access ---
     ValueKind kind() const noexcept { return body_ ? body_->kind : ValueKind::Undef; }
@@ -112,6 +112,9 @@ public:
     // The literal the scanner reads back: 'text' when that is verbatim-safe, else "text" with escapes.
     std::u16string quoted(bool forceDoubleQuotes) const;
     void appendQuoted(std::u16string& out, bool forceDoubleQuotes) const;  // quoted(), appended
+    // A string's quoted() written straight at out, for a writer with its own buffer: the end of what
+    // it wrote, or null (out unspecified) for a non-string or when 4 * length + 2 units could overrun end.
+    char16_t* writeQuoted(char16_t* out, char16_t* end, bool forceDoubleQuotes) const noexcept;
 
     // --- setters: each replaces this handle's value only ---
     void setNarrowString(std::string_view text);
@@ -125,6 +128,9 @@ public:
 
     // --- read-only container access: never creates, never detaches ---
     const Value& at(std::uint32_t index) const noexcept;
+    // A Vector's elements as one array of size() handles, for walks without a call per element;
+    // null for anything else. Valid until the Vector is written.
+    const Value* elementData() const noexcept;
     bool hasIndex(std::uint32_t index, bool requireDefined) const noexcept;
     const Value& find(const Value& key) const;
     const Value& findByName(std::string_view name) const noexcept;
@@ -181,5 +187,11 @@ private:
     friend struct detail::ValueAccess;
     detail::BodyHeader* body_ = nullptr;
 };
+
+namespace detail {
+inline constinit const Value kSharedUndef;  // one object for the whole program: its address is compared
+}  // namespace detail
+
+inline const Value& Value::undef() noexcept { return detail::kSharedUndef; }
 
 }  // namespace orvane

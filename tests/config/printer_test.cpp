@@ -344,6 +344,10 @@ TEST(PrinterNumbers, FloatsPrintAsTheFormattersG) {
             const double v = m * std::pow(10.0, e);
             samples.insert(samples.end(), {v, -v, std::nextafter(v, 0.0), std::nextafter(v, std::numeric_limits<double>::infinity())});
         }
+    // Multiples of 1/16, the common settings values, around each limit of six significant digits.
+    for (double base : {0.0, 1.0, 99.0, 1000.0, 10000.0, 99990.0, 100000.0, 999990.0, 1e6})
+        for (int k = -320; k <= 320; ++k)
+            if (const double v = base + k / 16.0; v >= 0) samples.insert(samples.end(), {v, -v});
     std::uint64_t bits = 0x9E3779B97F4A7C15u;
     for (int i = 0; i < 20000; ++i) {
         bits = bits * 6364136223846793005u + 1442695040888963407u;
@@ -385,6 +389,39 @@ TEST(PrinterText, LongOutputKeepsEveryPieceInOrder) {
     const Value d = desc("Vector", {{"Data", desc("String", {{"DoubleQuote", B(false)}})}});
     EXPECT_TRUE(printValue(list, 0, u"v", Value(), Value()) == expected);
     EXPECT_TRUE(printValue(list, 0, u"v", d, Value()) == expected);
+}
+
+TEST(PrinterText, QuotedStringsAcrossBufferBoundaries) {
+    // Strings are quoted in place in the printer's buffer: each must come out whole wherever it
+    // starts, whatever its width and escapes, and at lengths about where the room it may need (four
+    // units per character) passes a few buffer sizes. quoted() is the reference.
+    struct Kind {
+        const char* name;
+        bool wide;
+        char16_t special;  // placed in every stretch of the text: decides the quoting
+    };
+    const Kind kinds[] = {
+        {"narrow verbatim", false, u'a'},  {"narrow apostrophe", false, u'\''},
+        {"narrow control", false, u'\x01'}, {"wide verbatim", true, u'\u4e2d'},
+        {"wide escapes", true, u'\n'},
+    };
+    for (const Kind& kind : kinds) {
+        for (std::size_t length : {0u, 1u, 511u, 2045u, 2046u, 2047u, 2048u, 8190u, 8191u, 8192u, 8193u}) {
+            std::u16string text(length, u'q');
+            for (std::size_t i = 3; i < length; i += 700) text[i] = kind.special;
+            const Value value = kind.wide ? W(text) : N(narrow(text));
+            for (std::size_t lead : {0u, 1u, 2u, 3u, 4089u, 8186u}) {  // where the buffer is when it starts
+                Value list;
+                list.appendSlot() = N(std::string(lead, 'x'));
+                list.appendSlot() = value;
+                list.appendSlot() = I(7);
+                const std::u16string expected = u"v = vector(" + N(std::string(lead, 'x')).quoted(false) + u", " +
+                                                value.quoted(false) + u", 7);\n";
+                ASSERT_TRUE(printValue(list, 0, u"v", Value(), Value()) == expected)
+                    << kind.name << ", length " << length << ", after " << lead;
+            }
+        }
+    }
 }
 
 TEST(PrinterText, Utf8OfPrintedTextAroundEveryPosition) {
