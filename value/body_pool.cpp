@@ -82,6 +82,14 @@ void* allocateBody(BodyClass c) {
         FreeBody* f = s.free;
         s.free = f->next;
         body = f;
+        // A list left by a large release runs through memory in no order, so the next body, link
+        // and all, would be a cache miss per line that the next allocation waits for; fetching it
+        // now overlaps those with this one's use.
+#if defined(__GNUC__)
+        if (s.free)
+            for (std::size_t line = 0; line < size; line += 64)
+                __builtin_prefetch(reinterpret_cast<const std::byte*>(s.free) + line, 1);
+#endif
     } else {
         if (static_cast<std::size_t>(s.end - s.cursor) < size) {  // a slab's tail may not fit a table
             s.cursor = newSlab();
