@@ -61,15 +61,22 @@ const Value& treeOf(std::int64_t megabytes) {
     return tree;
 }
 
-void BM_PrintSettings(benchmark::State& state) {
-    const Value& tree = treeOf(state.range(0));
-    std::size_t chars = 0;
+// Times print() and counts what it wrote per run: characters of a 16-bit text, bytes of a UTF-8 one.
+template <class Print>
+std::size_t timePrint(benchmark::State& state, Print print) {
+    std::size_t size = 0;
     for (auto _ : state) {
-        std::u16string out = orvane::config::printConfig(tree, Value());
-        chars = out.size();
+        const auto out = print();
+        size = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+    state.SetBytesProcessed(static_cast<std::int64_t>(size) * state.iterations());
+    return size;
+}
+
+void BM_PrintSettings(benchmark::State& state) {
+    const Value& tree = treeOf(state.range(0));
+    const std::size_t chars = timePrint(state, [&] { return orvane::config::printConfig(tree, Value()); });
     state.counters["chars"] = static_cast<double>(chars);
 }
 BENCHMARK(BM_PrintSettings)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
@@ -87,13 +94,7 @@ void BM_PrintSettingsDescribed(benchmark::State& state) {
     record.entry(text("Vector")).entry(text("Data")) = server;
     Value description;
     description.entry(text("Hash")).entry(text("Data")) = record;
-    std::size_t chars = 0;
-    for (auto _ : state) {
-        std::u16string out = orvane::config::printConfig(tree, description);
-        chars = out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+    const std::size_t chars = timePrint(state, [&] { return orvane::config::printConfig(tree, description); });
     state.counters["chars"] = static_cast<double>(chars);
 }
 BENCHMARK(BM_PrintSettingsDescribed)->Arg(10)->Unit(benchmark::kMillisecond);
@@ -102,13 +103,7 @@ BENCHMARK(BM_PrintSettingsDescribed)->Arg(10)->Unit(benchmark::kMillisecond);
 // Per byte, the 50 MB text should cost what the 1 MB one does.
 void BM_PrintSettingsUtf8(benchmark::State& state) {
     const Value& tree = treeOf(state.range(0));
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        std::string out = orvane::config::printConfigUtf8(tree, Value());
-        bytes = out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    timePrint(state, [&] { return orvane::config::printConfigUtf8(tree, Value()); });
 }
 BENCHMARK(BM_PrintSettingsUtf8)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
 
@@ -121,13 +116,7 @@ void BM_PrintFlatHash(benchmark::State& state) {
             h.entry(text("key" + std::to_string(i))) = Value(static_cast<std::int32_t>(i * 7919 % 100000));
         return h;
     }();
-    std::size_t chars = 0;
-    for (auto _ : state) {
-        std::u16string out = orvane::config::printConfig(flat, Value());
-        chars = out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(chars) * state.iterations());
+    timePrint(state, [&] { return orvane::config::printConfig(flat, Value()); });
 }
 BENCHMARK(BM_PrintFlatHash)->Unit(benchmark::kMillisecond);
 
@@ -138,13 +127,7 @@ void BM_PrintFloats(benchmark::State& state) {
     const bool tenths = state.range(0) == 1;
     Value list;
     for (std::int32_t i = 0; i < 200000; ++i) list.appendSlot() = Value((tenths ? 0.1 : 0.25) * (i % 4000 + 1));
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        std::string out = orvane::config::printConfigUtf8(list, Value());
-        bytes = out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    timePrint(state, [&] { return orvane::config::printConfigUtf8(list, Value()); });
 }
 BENCHMARK(BM_PrintFloats)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
