@@ -61,7 +61,8 @@ private:
         slot.kept = tag;
     }
 
-    // For bytes the widened text is left in wide_, where share() finds it when it keeps the text.
+    // Bytes are widened on the stack when the text is short enough to be kept, else in wide_, a
+    // buffer reused from one long text to the next.
     template <class C>
     void setWide(const C* text, std::size_t n, Value& result) {
         if constexpr (std::is_same_v<C, char16_t>) {
