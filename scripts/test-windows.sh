@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds for 64-bit Windows and runs the Windows tests under Wine, with windows on a virtual
 # X display; then builds for 32-bit Windows. Usage: scripts/test-windows.sh [BUILD_DIR]
-# (the 32-bit build goes to BUILD_DIR with a trailing "64" changed to "32": build-win32 by default)
+# (relative to the repository root; the 32-bit build goes to BUILD_DIR with a trailing "64" changed
+# to "32", else with "32" appended: build-win32 by default)
 # Installs what it needs when missing (scripts/deps-windows.sh); the Wine prefix lives in the build
 # directory, so removing that directory starts from a fresh prefix.
 #
@@ -12,10 +13,10 @@
 # and a server left over from an earlier run is stopped first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-win64}
+build=$(realpath -m "${1:-build-win64}")  # absolute: the Wine prefix below is named from it
 bash scripts/deps-windows.sh
 bash scripts/build-windows.sh "$build"
-export WINEPREFIX="$PWD/$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver -k 2>/dev/null || true
 wineserver -w
 xvfb-run -a bash -c '
