@@ -92,19 +92,32 @@ Outcome loader(std::u16string_view text) {
     return {ok, exactDump(parser.variables), narrow(parser.error)};
 }
 
-void expectAccepted(std::u16string_view text, const char* name) {
-    const Outcome fast = literal(text), slow = general(text);
-    EXPECT_TRUE(fast.ok) << name << ": not taken";
-    EXPECT_TRUE(slow.ok) << name << ": the general loader fails: " << slow.error;
-    EXPECT_EQ(fast.store, slow.store) << name;
-    // Latin-1 bytes take the same way to the same store.
-    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; })) {
-        ConfigParser parser;
-        Value store;
-        EXPECT_TRUE(detail::loadLiterals(parser, std::string_view(narrow(text)), store, 0)) << name;
+// Both forms of the text, where it has a byte form: the literal loader takes what the general loader
+// takes or gives up, and whatever it takes comes out the same. `taken` also demands that it takes it;
+// `depth` is the nesting already used by including files.
+void expectAgrees(std::u16string_view text, const std::string& name, bool taken = false, std::uint32_t depth = 0) {
+    const Outcome slow = general(text, depth), fast = literal(text, depth);
+    if (taken) {
+        EXPECT_TRUE(fast.ok) << name << ": not taken";
+    }
+    if (fast.ok) {
+        EXPECT_TRUE(slow.ok) << name << ": taken, but the general loader fails: " << slow.error;
+        EXPECT_EQ(fast.store, slow.store) << name;
+    }
+    if (!slow.ok) {
+        EXPECT_FALSE(fast.ok) << name;
+    }
+    if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x100; })) return;
+    ConfigParser parser;
+    Value store;
+    const bool ok = detail::loadLiterals(parser, std::string_view(narrow(text)), store, depth);
+    EXPECT_EQ(ok, fast.ok) << name << " (bytes)";
+    if (ok) {
         EXPECT_EQ(exactDump(store), slow.store) << name << " (bytes)";
     }
 }
+
+void expectAccepted(std::u16string_view text, const std::string& name) { expectAgrees(text, name, true); }
 
 struct Row {
     const char* name;
@@ -140,6 +153,16 @@ TEST(LiteralLoader, TakesPlainDataAndBuildsWhatTheGeneralLoaderBuilds) {
         {"sets", "['a'] = set('x', 1, 'y', 'x'); ['b'] = set(); ['c'] = set(1); ['d'] = set(vector('z'));"},
         {"nested calls in lists", "['a'] = vector(1, vector(2, 3)), set('k'), -1;"},
         {"underscores and digits in words", "['a'] = vector ( 1 ) ;"},
+        // A value is built in the slot its path names: whatever the slot held before is gone,
+        // whatever the value writes or leaves out.
+        {"block over block", "['a'] = { ['x'] = 1; }; ['a'] = { ['y'] = 2; };"},
+        {"empty block over a value", "['b'] = 1; ['b'] = {};"},
+        {"empty set over a string", "['c'] = 'x'; ['c'] = set();"},
+        {"list over an element", "['v'][0] = 1; ['v'][0] = 2, 3;"},
+        {"indexed block over a hash", "['h']['k'] = 1; ['h'] = { [0] = 5; };"},
+        {"a block that rewrites its own keys", "['r'] = { ['k'] = 1; ['k'] = { ['j'] = 2; }; ['k']['j'] = 3; };"},
+        {"appending inside a list item", "['l'] = { [] = 1; [] = { [] = 2; }; }, 4;"},
+        {"a path through a fresh value", "['p'] = 1; ['p']['q']['r'] = { ['s'] = vector(); };"},
     };
     for (const Row& row : rows) expectAccepted(widen(row.text), row.name);
 }
@@ -232,25 +255,12 @@ TEST(LiteralLoader, StopsShortOfTheNestingLimit) {
             const std::u16string blocks = nested(u"{ ['a'] = ", u"1;", u" };"),
                                  calls = nested(u"vector(", u"1", u")") + u";",
                                  lists = nested(u"1, vector(", u"1", u")") + u";";
-            for (const std::u16string* text : {&blocks, &calls, &lists}) {
-                const Outcome fast = literal(*text, base), slow = general(*text, base);
-                if (fast.ok) {
-                    EXPECT_TRUE(slow.ok) << levels << " levels at " << base << ": " << slow.error;
-                    EXPECT_EQ(fast.store, slow.store);
-                }
-                if (base == 0 && levels == 100) {
-                    EXPECT_TRUE(fast.ok) << "100 levels";
-                }
-            }
+            const std::string name = std::to_string(levels) + " levels at " + std::to_string(base);
+            for (const std::u16string* text : {&blocks, &calls, &lists})
+                expectAgrees(*text, name, base == 0 && levels == 100, base);
         }
     }
 }
-
-}  // namespace
-}  // namespace orvane::config
-
-namespace orvane::config {
-namespace {
 
 // A text that comes back shares one body from its second use on, and texts seen only once never
 // push it out, in both ways of loading.
@@ -270,32 +280,6 @@ TEST(LiteralLoader, RepeatedTextsShareOneBody) {
     }
 }
 
-}  // namespace
-}  // namespace orvane::config
-
-namespace orvane::config {
-namespace {
-
-// Both forms of the text, where it has a byte form: the literal loader takes what the general loader
-// takes or gives up, and whatever it takes comes out the same.
-void expectAgrees(std::u16string_view text, const std::string& name) {
-    const Outcome slow = general(text), fast = literal(text);
-    if (fast.ok) {
-        EXPECT_TRUE(slow.ok) << name << ": taken, but the general loader fails: " << slow.error;
-        EXPECT_EQ(fast.store, slow.store) << name;
-    }
-    if (!slow.ok) {
-        EXPECT_FALSE(fast.ok) << name;
-    }
-    if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x100; })) return;
-    ConfigParser parser;
-    Value store;
-    const bool ok = detail::loadLiterals(parser, std::string_view(narrow(text)), store, 0);
-    EXPECT_EQ(ok, fast.ok) << name << " (bytes)";
-    if (ok) {
-        EXPECT_EQ(exactDump(store), slow.store) << name << " (bytes)";
-    }
-}
 
 // Strings are scanned several characters at a time: whatever ends a run of plain characters (the
 // quote, a backslash between double quotes, a control character or the end of the text) must be
@@ -370,22 +354,6 @@ TEST(LiteralLoader, ReadsFloatsToTheBit) {
     }
     text += ';';
     expectAccepted(widen(text), "a spread of floats");
-}
-
-// A value is built in the slot its path names: whatever the slot held before is gone, whatever the
-// value writes or leaves out.
-TEST(LiteralLoader, AValueReplacesWhatItsSlotHeld) {
-    const Row rows[] = {
-        {"block over block", "['a'] = { ['x'] = 1; }; ['a'] = { ['y'] = 2; };"},
-        {"empty block over a value", "['b'] = 1; ['b'] = {};"},
-        {"empty set over a string", "['c'] = 'x'; ['c'] = set();"},
-        {"list over an element", "['v'][0] = 1; ['v'][0] = 2, 3;"},
-        {"indexed block over a hash", "['h']['k'] = 1; ['h'] = { [0] = 5; };"},
-        {"a block that rewrites its own keys", "['r'] = { ['k'] = 1; ['k'] = { ['j'] = 2; }; ['k']['j'] = 3; };"},
-        {"appending inside a list item", "['l'] = { [] = 1; [] = { [] = 2; }; }, 4;"},
-        {"a path through a fresh value", "['p'] = 1; ['p']['q']['r'] = { ['s'] = vector(); };"},
-    };
-    for (const Row& row : rows) expectAccepted(widen(row.text), row.name);
 }
 
 // A text is shared whether it was read straight from the bytes or pieced together from merged or

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -217,3 +218,44 @@ TEST_F(TextFileDisk, BackslashSeparatesFoldersOnPosix) {
     EXPECT_EQ(in.text, u"v = 1;");
 }
 #endif
+
+// Saving through a temporary: a failed save leaves the previous file as it was, a good one writes
+// what writeFile writes.
+TEST_F(TextFileDisk, ReplaceWritesWhatWriteFileWritesAndLeavesNoTemporary) {
+    TextFileBuffer file;
+    file.setText(u"['a'] = 1;\n['b'] = 'x';\n");
+    ASSERT_TRUE(file.writeFile(widePath("plain.cfg")));
+    put("safe.cfg", "old content");
+    ASSERT_TRUE(file.replaceFile(widePath("safe.cfg")));
+    EXPECT_EQ(contents("safe.cfg"), contents("plain.cfg"));
+    EXPECT_EQ(contents("safe.cfg").substr(0, 2), "\xFF\xFE");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "safe.cfg.tmp"));
+
+    EXPECT_FALSE(file.replaceFile(widePath("absent/settings.cfg")));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "absent"));
+}
+
+TEST_F(TextFileDisk, ReplaceFailingMidwayKeepsThePreviousFile) {
+    // Writes half of what it is given and reports the short count, as a full disk would.
+    auto failHalfway = [](const void* data, std::size_t size, std::size_t count, std::FILE* out) {
+        return std::fwrite(data, size, count / 2, out);
+    };
+    put("settings.cfg", "previous settings");
+    TextFileBuffer file;
+    file.setText(std::u16string(10000, u'x'));
+    EXPECT_FALSE(file.replaceFile(widePath("settings.cfg"), failHalfway));
+    EXPECT_EQ(contents("settings.cfg"), "previous settings");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "settings.cfg.tmp"));
+}
+
+// An include name can hold a NUL; the C library would stop the name there and open another file.
+TEST_F(TextFileDisk, APathWithANulOpensNothing) {
+    put("a", "kept");
+    const std::string bad = path("a") + std::string(1, '\0') + "b";
+    TextFileBuffer file;
+    EXPECT_FALSE(file.readFile(bad));
+    file.setText(u"new");
+    EXPECT_FALSE(file.writeFile(widen(bad)));
+    EXPECT_FALSE(file.replaceFile(widen(bad)));
+    EXPECT_EQ(contents("a"), "kept");
+}
