@@ -165,16 +165,13 @@ TEST(RconClient, TheHostFeedsTheServersListingToTheRconTab) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("orvane-rcon-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "udp.cfg") << "['server'] = { ['Server'] = { ['GameType'] = 'CoD2'; "
-                                      "['Addr'] = '"
-                                   << server.address()
-                                   << "'; }; "
-                                      "['Rules']['g_gametype'] = 'sd'; };\n"
-                                      "['rcon'] = { ['address'] = '"
-                                   << server.address()
-                                   << "'; ['password'] = 'pw'; ['timeout'] = 2000; };\n"
-                                      "['events'] = vector('AppInit', 'CreateTabs', "
-                                      "'ServerChanged', { ['tab'] = vector('Update'); });\n";
+    const std::string address = "'" + server.address() + "'";
+    std::ofstream(dir / "udp.cfg")
+        << "['server'] = { ['Server'] = { ['GameType'] = 'CoD2'; ['Addr'] = " << address
+        << "; }; ['Rules']['g_gametype'] = 'sd'; };\n['rcon'] = { ['address'] = " << address
+        << "; ['password'] = 'pw'; ['timeout'] = 2000; };\n"
+           "['events'] = vector('AppInit', 'CreateTabs', 'ServerChanged', { ['tab'] = "
+           "vector('Update'); });\n";
     const std::string command = std::string("'") + ORVANE_HOST_PATH + "' --data '" +
                                 (dir / "data").string() + "' '" + (dir / "udp.cfg").string() +
                                 "' >'" + (dir / "out.txt").string() + "' 2>&1";

@@ -68,11 +68,5 @@ TEST(InterfaceOrder, AllFourInterfaces) {
                     SLOT(M, ApplyStatus), SLOT(M, LoadSettings), SLOT(M, SaveSettings)});
 }
 
-TEST(PlainInterface, IgnoresEveryEvent) {
-    struct Plain : plugin::IInterface {} p;
-    for (std::uint32_t code : {0x1001u, 0x2001u, 0x3002u, 0x5002u, 0u})
-        EXPECT_FALSE(p.OnEvent(code, 1, 2)) << code;
-}
-
 }  // namespace
 }  // namespace orvane

@@ -224,10 +224,8 @@ TEST_F(FirstSteps, OutOfRangeIndicesSendNothingForTableReaders) {
     MirandaMN mirandaB;
     QIPMN qipB;
     MSN7MN msnB;
-    for (IMessengerNotification* b : {static_cast<IMessengerNotification*>(&icqB),
-                                      static_cast<IMessengerNotification*>(&mirandaB),
-                                      static_cast<IMessengerNotification*>(&qipB),
-                                      static_cast<IMessengerNotification*>(&msnB)}) {
+    for (IMessengerNotification* b :
+         std::initializer_list<IMessengerNotification*>{&icqB, &mirandaB, &qipB, &msnB}) {
         for (int index : {-1, b->GetStatusCount()}) {
             SCOPED_TRACE(test::utf8(b->GetName()) + " index " + std::to_string(index));
             b->SetConnectStatus(index);

@@ -10,10 +10,11 @@
 
 #include "platform/sim/sim_desktop.h"
 #include "plugin/module_state.h"
+#include "tests/plugin/stub_host.h"
 
 namespace orvane::test {
 
-class FakeHost final : public plugin::IHost {
+class FakeHost final : public StubHost {
 public:
     bool hasServer = true;
     int serverCalls = 0;
@@ -24,27 +25,8 @@ public:
     // Placeholders filled from Server.GameDesc, Info.Hostname and Server.Addr.
     static Value server();
 
-    void Reserved0() override { unexpected(); }
-    void Reserved1() override { unexpected(); }
-    void Reserved2() override { unexpected(); }
-    void Reserved3() override { unexpected(); }
-    void Reserved4() override { unexpected(); }
     bool GetCurrentServer(Value& out) override;
     bool ExpandVariables(const Value& server, std::u16string& text) override;
-    void Reserved5() override { unexpected(); }
-    void Reserved6() override { unexpected(); }
-    void Reserved7() override { unexpected(); }
-    bool Log(std::u16string) override { return true; }
-    std::u16string GetDataDirectory() override { return u"data"; }
-    bool RegisterInterface(plugin::IInterface*) override { return true; }
-    bool AddServerTab(std::u16string, platform::WindowHandle) override { return true; }
-    bool SendRconCommand(std::u16string) override { return true; }
-    bool ReportValue(const std::u16string&) override { return true; }
-
-private:
-    static void unexpected() {
-        ADD_FAILURE() << "the plug-in called a host operation it never uses";
-    }
 };
 
 class FakePlugin final : public plugin::IPlugin {

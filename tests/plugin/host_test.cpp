@@ -31,13 +31,21 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readBytes(out), readBytes(err)};
     }
     std::string dataOption() const { return "--data '" + (dir_.path() / "data").string() + "' "; }
-    // The settings file the plug-in wrote at AppDeInit, loaded back.
-    Value savedSettings() const {
+    // What the plug-in saved at AppDeInit for a back-end, on one line: "active connect/disconnect
+    // change minimise 'text'".
+    std::string saved(const char* messenger) const {
         config::ConfigParser parser;
         const std::string file =
             (dir_.path() / "data").string() + "\\plugin_Orvane Messenger Plugin.cfg";
         EXPECT_TRUE(parser.loadFile(std::string_view(file), Value(), false)) << utf8(parser.error);
-        return parser.variables;
+        const Value& m = parser.variables.findByName(messenger);
+        const auto flag = [&](const char* key) {
+            return m.findByName(key).toBoolean() ? "on " : "off ";
+        };
+        return flag("IsActive") + std::to_string(m.findByName("ConnectStatus").toInteger()) + "/" +
+               std::to_string(m.findByName("DisconnectStatus").toInteger()) + " " +
+               flag("IsMessage") + flag("IsMinimize") + "'" +
+               utf8(m.findByName("Message").toWideString()) + "'";
     }
     // Each script a file of its own: a table builds all of them before the first run.
     std::string script(const std::string& text) {
@@ -50,6 +58,16 @@ protected:
     int scripts_ = 0;
 };
 
+// Each of lines must come in out, after the one before it.
+void expectInOrder(const std::string& out, const std::vector<std::string>& lines) {
+    std::size_t at = 0;
+    for (const std::string& line : lines) {
+        const std::size_t found = out.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\n" << out;
+        at = found + line.size();
+    }
+}
+
 TEST_F(HostTest, TheExampleSessionGoesAwayComesBackAndKeepsItsSettings) {
     const std::string run = dataOption() + "'" + ORVANE_SOURCE_DIR + "/examples/session.cfg'";
     const std::string file = (dir_.path() / "data").string() + "\\plugin_Orvane Messenger Plugin.cfg";
@@ -57,24 +75,15 @@ TEST_F(HostTest, TheExampleSessionGoesAwayComesBackAndKeepsItsSettings) {
         ", away text \"Playing Call of Duty 2 on Frag Arena (192.0.2.7:28960) with Qorv\"";
     const HostRun first = runHost(run);
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    const auto after = [&](const std::string& event) {
-        const std::size_t at = first.out.find("== " + event + "\n");
-        return at == std::string::npos ? std::string() : first.out.substr(at, first.out.find("==", at + 3) - at);
-    };
-    EXPECT_NE(after("AppInit").find("log: " + file + " not loaded\n"), std::string::npos)
-        << first.out;
-    EXPECT_NE(after("ServerChanged").find("log: Server Changed to: Frag Arena\nlog: GameType: CoD2\n"),
-              std::string::npos);
-    for (const std::string& line :
-         {"ICQ 2003: Away" + away, "Miranda: Online" + away, std::string("MSN Messenger 7: Away"),
-          "AIM: Away" + away, "Trillian: Away" + away})
-        EXPECT_NE(after("GameConnect").find("\n  " + line), std::string::npos) << line;
-    for (const char* line : {"ICQ 2003: Online", "Miranda: Away", "MSN Messenger 7: Online",
-                             "AIM: Online", "Trillian: Online"})
-        EXPECT_NE(after("GameDisconnect").find(std::string("\n  ") + line), std::string::npos)
-            << line;
-    EXPECT_NE(after("AppDeInit").find("log: " + file + " saved\n"), std::string::npos);
-    EXPECT_NE(first.out.find("== settings file " + file + "\n['"), std::string::npos);
+    expectInOrder(first.out,
+                  {"== AppInit\nlog: " + file + " not loaded\n",
+                   "== ServerChanged\nlog: Server Changed to: Frag Arena\nlog: GameType: CoD2\n",
+                   "== GameConnect\n  ICQ 2003: Away" + away, "\n  Miranda: Online" + away,
+                   "\n  MSN Messenger 7: Away", "\n  AIM: Away" + away, "\n  Trillian: Away" + away,
+                   "== GameDisconnect\n  ICQ 2003: Online", "\n  Miranda: Away",
+                   "\n  MSN Messenger 7: Online", "\n  AIM: Online", "\n  Trillian: Online",
+                   "== AppDeInit\nlog: App DeInit\nlog: " + file + " saved\n",
+                   "== settings file " + file + "\n['"});
     EXPECT_NE(first.out.find("\n['IsActive'] = true;\n"), std::string::npos) << "printed decoded";
 
     const HostRun second = runHost(run);
@@ -153,16 +162,6 @@ TEST_F(HostTest, BadScriptsAndCommandLinesAreRefused) {
     EXPECT_TRUE(help.out.starts_with("usage: orvane-host")) << help.out;
 }
 
-// Each of lines must come in out, after the one before it.
-void expectInOrder(const std::string& out, const std::vector<std::string>& lines) {
-    std::size_t at = 0;
-    for (const std::string& line : lines) {
-        const std::size_t found = out.find(line, at);
-        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\n" << out;
-        at = found + line.size();
-    }
-}
-
 TEST_F(HostTest, SettingsDialogApplyKeepsEditsAndCloseDropsThem) {
     const HostRun run = runHost(dataOption() + script(R"(
 ['events'] = vector('AppInit',
@@ -185,15 +184,10 @@ TEST_F(HostTest, SettingsDialogApplyKeepsEditsAndCloseDropsThem) {
                             // the second opening starts again at the first messenger
                             "== settings\n", "dialog: showing 'ICQ2003'\n",
                             "dialog: message 'never applied'\n", "== AppDeInit\n"});
-    const Value saved = savedSettings();
-    const Value& icq = saved.findByName("ICQ2003");
-    EXPECT_EQ(icq.findByName("ConnectStatus").toInteger(), 3) << "N/A is row 3";
-    EXPECT_TRUE(icq.findByName("IsMinimize").toBoolean());
-    EXPECT_TRUE(icq.findByName("IsActive").toBoolean());
-    EXPECT_EQ(utf8(icq.findByName("Message").toWideString()), "Fragging on <SERVERNAME>");
-    const Value& miranda = saved.findByName("Miranda");
-    EXPECT_EQ(miranda.findByName("ConnectStatus").toInteger(), 1) << "Close dropped 'Away'";
-    EXPECT_FALSE(miranda.findByName("IsActive").toBoolean()) << "Close dropped the check";
+    EXPECT_EQ(saved("ICQ2003"), "on 3/0 on on 'Fragging on <SERVERNAME>'") << "N/A is row 3";
+    EXPECT_EQ(saved("Miranda"), "off 1/2 off off 'Playing <GAMEDESC> on <SERVERNAME> "
+                                "(<SERVERADDRPORT>) with Qorv'")
+        << "Close dropped the check and 'Away'";
 }
 
 TEST_F(HostTest, SettingsDialogTestSendsTheShownMessengerAwayWithTheEditedTemplate) {
@@ -212,9 +206,7 @@ TEST_F(HostTest, SettingsDialogTestSendsTheShownMessengerAwayWithTheEditedTempla
                             "dialog: buttons: Apply (disabled), Test, Close\n",
                             "  ICQ 2003: DND, away text \"Busy on Frag Arena\"",
                             "  Miranda: Offline, main window shown\n", "== AppDeInit\n"});
-    EXPECT_EQ(utf8(savedSettings().findByName("ICQ2003").findByName("Message").toWideString()),
-              "Busy on <SERVERNAME>")
-        << "Test applies first";
+    EXPECT_EQ(saved("ICQ2003"), "on 5/0 on off 'Busy on <SERVERNAME>'") << "Test applies first";
 }
 
 TEST_F(HostTest, TheRconExampleWalksTheWholeRoadInOrder) {

@@ -10,29 +10,21 @@
 
 #include "platform/sim/sim_desktop.h"
 #include "plugin/my_plugin.h"
+#include "tests/plugin/stub_host.h"
 
 namespace orvane::test {
 
-class RecordingHost final : public plugin::IHost {
+class RecordingHost final : public StubHost {
 public:
     std::u16string dataDirectory;
     std::vector<std::u16string> log;
     std::vector<plugin::IInterface*> registered;
     std::vector<std::u16string> templates;  // the texts ExpandVariables was asked to fill, in order
 
-    void Reserved0() override { unexpected(); }
-    void Reserved1() override { unexpected(); }
-    void Reserved2() override { unexpected(); }
-    void Reserved3() override { unexpected(); }
-    void Reserved4() override { unexpected(); }
-    bool GetCurrentServer(Value&) override { return false; }
     bool ExpandVariables(const Value&, std::u16string& text) override {
         templates.push_back(text);
         return true;
     }
-    void Reserved5() override { unexpected(); }
-    void Reserved6() override { unexpected(); }
-    void Reserved7() override { unexpected(); }
     bool Log(std::u16string line) override {
         log.push_back(std::move(line));
         return true;
@@ -42,12 +34,6 @@ public:
         registered.push_back(object);
         return true;
     }
-    bool AddServerTab(std::u16string, platform::WindowHandle) override { return true; }
-    bool SendRconCommand(std::u16string) override { return true; }
-    bool ReportValue(const std::u16string&) override { return true; }
-
-private:
-    static void unexpected() { ADD_FAILURE() << "the plug-in called a host operation it never uses"; }
 };
 
 // A directory of its own, removed with everything in it.

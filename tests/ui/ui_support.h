@@ -9,11 +9,12 @@
 
 #include "platform/sim/headless_dialogs.h"
 #include "plugin/module_state.h"
+#include "tests/plugin/stub_host.h"
 #include "ui/templates.h"
 
 namespace orvane::test {
 
-class FakeHost final : public plugin::IHost {
+class FakeHost final : public StubHost {
 public:
     bool hasServer = true;
     int serverCalls = 0;
@@ -21,24 +22,11 @@ public:
     std::vector<std::u16string> commands;  // SendRconCommand, in order
     std::vector<std::u16string> reports;   // ReportValue, in order
 
-    void Reserved0() override {}
-    void Reserved1() override {}
-    void Reserved2() override {}
-    void Reserved3() override {}
-    void Reserved4() override {}
     bool GetCurrentServer(Value& out) override {
         ++serverCalls;
         if (hasServer) out = server;
         return hasServer;
     }
-    bool ExpandVariables(const Value&, std::u16string&) override { return true; }
-    void Reserved5() override {}
-    void Reserved6() override {}
-    void Reserved7() override {}
-    bool Log(std::u16string) override { return true; }
-    std::u16string GetDataDirectory() override { return u"data"; }
-    bool RegisterInterface(plugin::IInterface*) override { return true; }
-    bool AddServerTab(std::u16string, platform::WindowHandle) override { return true; }
     bool SendRconCommand(std::u16string command) override {
         commands.push_back(std::move(command));
         return true;

@@ -46,21 +46,19 @@ std::wstring windowText(HWND window) {
     return buffer;
 }
 
-std::wstring itemText(HWND list, int index) {
-    wchar_t buffer[256] = L"";
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
+// A list view's items, top down.
 std::vector<std::wstring> listed(HWND list) {
     std::vector<std::wstring> items;
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) items.push_back(itemText(list, i));
+    for (int i = 0; i < count; ++i) {
+        wchar_t buffer[256] = L"";
+        LVITEMW item{};
+        item.pszText = buffer;
+        item.cchTextMax = 256;
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&item));
+        items.push_back(buffer);
+    }
     return items;
 }
 
@@ -83,21 +81,9 @@ bool perform(HWND dialog, const Act& act) {
     HWND control = GetDlgItem(dialog, act.id);
     if (!control || !IsWindowEnabled(control)) return false;
     switch (act.kind) {
-        case ActKind::Click: SendMessageW(control, BM_CLICK, 0, 0); return true;
-        case ActKind::Pick: {
-            const LRESULT index = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                               reinterpret_cast<LPARAM>(act.text));
-            if (index == CB_ERR) return false;
-            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(act.id, CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(control));
-            return true;
-        }
-        case ActKind::Type:
-            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(act.text));
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(act.id, EN_CHANGE),
-                         reinterpret_cast<LPARAM>(control));
-            return true;
+        case ActKind::Click: wintest::click(dialog, act.id); return true;
+        case ActKind::Pick: return wintest::pick(dialog, act.id, act.text);
+        case ActKind::Type: wintest::type(dialog, act.id, act.text); return true;
     }
     return false;
 }
@@ -438,12 +424,6 @@ void rconTab(RealHost& host, std::FILE* hostLog, const std::string& hostLogPath)
         WCHECK(lineLogged(hostLog, hostLogPath, line), std::string("the host was asked: ") + line);
 }
 
-std::string selfDirectory() {
-    char path[MAX_PATH];
-    std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return self.substr(0, self.find_last_of("\\/") + 1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -451,7 +431,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: orvane_win32_dialogs_test SCRIPT\n");
         return 2;
     }
-    const std::string work = selfDirectory() + "dialogs_test\\";
+    const std::string work = wintest::programDirectory() + "dialogs_test\\";
     CreateDirectoryA(work.c_str(), nullptr);
     const std::string settings = work + "plugin_Orvane Messenger Plugin.cfg";
     if (std::FILE* f = std::fopen(settings.c_str(), "w")) {

@@ -35,53 +35,40 @@ std::ptrdiff_t slotOf(Member member) {
 struct Slot {
     const char* name;
     std::ptrdiff_t actual;
-    std::ptrdiff_t expected;
 };
+#define SLOT(C, m) Slot{#m, slotOf(&C::m)}
 
-void expectSlots(const char* interfaceName, std::initializer_list<Slot> slots) {
+// The operations must fill consecutive slots from first on, in the order listed.
+void expectSlots(const char* interfaceName, std::ptrdiff_t first,
+                 std::initializer_list<Slot> slots) {
     for (const Slot& s : slots)
-        WCHECK_EQ(s.actual, s.expected, std::string(interfaceName) + "::" + s.name);
+        WCHECK_EQ(s.actual, first++, std::string(interfaceName) + "::" + s.name);
 }
 
 void declaredLayout() {
-    expectSlots("IInterface", {{"OnEvent", slotOf(&IInterface::OnEvent), 0}});
-    expectSlots("IPlugin", {
-        {"OnEvent", slotOf(&IPlugin::OnEvent), 0},
-        {"DeletingDestructor", slotOf(&IPlugin::DeletingDestructor), 1},
-        {"GetName", slotOf(&IPlugin::GetName), 2},
-        {"GetAuthor", slotOf(&IPlugin::GetAuthor), 3},
-        {"GetDescription", slotOf(&IPlugin::GetDescription), 4},
-        {"GetVersion", slotOf(&IPlugin::GetVersion), 5},
-        {"GetHomepage", slotOf(&IPlugin::GetHomepage), 6},
-        {"SetLevel", slotOf(&IPlugin::SetLevel), 7},
-        {"GetLevel", slotOf(&IPlugin::GetLevel), 8},
-        {"HandleEvent", slotOf(&IPlugin::HandleEvent), 9},
-        {"ShowSettings", slotOf(&IPlugin::ShowSettings), 10},
-    });
+    using M = messengers::IMessengerNotification;
     static_assert(!std::has_virtual_destructor_v<IPlugin>);
-    static_assert(!std::has_virtual_destructor_v<IHost>);
-    expectSlots("IHost", {
-        {"GetCurrentServer", slotOf(&IHost::GetCurrentServer), 5},
-        {"ExpandVariables", slotOf(&IHost::ExpandVariables), 6},
-        {"Log", slotOf(&IHost::Log), 10},
-        {"GetDataDirectory", slotOf(&IHost::GetDataDirectory), 11},
-        {"RegisterInterface", slotOf(&IHost::RegisterInterface), 12},
-        {"AddServerTab", slotOf(&IHost::AddServerTab), 13},
-        {"SendRconCommand", slotOf(&IHost::SendRconCommand), 14},
-        {"ReportValue", slotOf(&IHost::ReportValue), 15},
-    });
-    using messengers::IMessengerNotification;
-    static_assert(!std::has_virtual_destructor_v<IMessengerNotification>);
-    expectSlots("IMessengerNotification", {
-        {"OnEvent", slotOf(&IMessengerNotification::OnEvent), 0},
-        {"GetName", slotOf(&IMessengerNotification::GetName), 1},
-        {"GetStatusCount", slotOf(&IMessengerNotification::GetStatusCount), 3},
-        {"GetConnectStatus", slotOf(&IMessengerNotification::GetConnectStatus), 4},
-        {"GetMessage", slotOf(&IMessengerNotification::GetMessage), 9},
-        {"SetActive", slotOf(&IMessengerNotification::SetActive), 14},
-        {"GetActive", slotOf(&IMessengerNotification::GetActive), 15},
-        {"SaveSettings", slotOf(&IMessengerNotification::SaveSettings), 18},
-    });
+    static_assert(!std::has_virtual_destructor_v<IHost> && !std::has_virtual_destructor_v<M>);
+    expectSlots("IInterface", 0, {SLOT(IInterface, OnEvent)});
+    expectSlots("IPlugin", 0,
+                {SLOT(IPlugin, OnEvent), SLOT(IPlugin, DeletingDestructor), SLOT(IPlugin, GetName),
+                 SLOT(IPlugin, GetAuthor), SLOT(IPlugin, GetDescription), SLOT(IPlugin, GetVersion),
+                 SLOT(IPlugin, GetHomepage), SLOT(IPlugin, SetLevel), SLOT(IPlugin, GetLevel),
+                 SLOT(IPlugin, HandleEvent), SLOT(IPlugin, ShowSettings)});
+    expectSlots("IHost", 0,
+                {SLOT(IHost, Reserved0), SLOT(IHost, Reserved1), SLOT(IHost, Reserved2),
+                 SLOT(IHost, Reserved3), SLOT(IHost, Reserved4), SLOT(IHost, GetCurrentServer),
+                 SLOT(IHost, ExpandVariables), SLOT(IHost, Reserved5), SLOT(IHost, Reserved6),
+                 SLOT(IHost, Reserved7), SLOT(IHost, Log), SLOT(IHost, GetDataDirectory),
+                 SLOT(IHost, RegisterInterface), SLOT(IHost, AddServerTab),
+                 SLOT(IHost, SendRconCommand), SLOT(IHost, ReportValue)});
+    expectSlots("IMessengerNotification", 0,
+                {SLOT(M, OnEvent), SLOT(M, GetName), SLOT(M, GetStatusName),
+                 SLOT(M, GetStatusCount), SLOT(M, GetConnectStatus), SLOT(M, GetDisconnectStatus),
+                 SLOT(M, SetConnectStatus), SLOT(M, SetDisconnectStatus), SLOT(M, SetMessage),
+                 SLOT(M, GetMessage), SLOT(M, GetChangeMessage), SLOT(M, SetChangeMessage),
+                 SLOT(M, GetMinimize), SLOT(M, SetMinimize), SLOT(M, SetActive), SLOT(M, GetActive),
+                 SLOT(M, ApplyStatus), SLOT(M, LoadSettings), SLOT(M, SaveSettings)});
 }
 
 // Calls slot `slot` of object's table the way the host's code does: by position, object first.

@@ -27,11 +27,30 @@ HWND makeFrame() {
 
 }  // namespace
 
-std::string moduleNextToProgram() {
+std::string programDirectory() {
     char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string self(path, n);
-    return self.substr(0, self.find_last_of("\\/") + 1) + ORVANE_MODULE_FILE_NAME;
+    const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return self.substr(0, self.find_last_of("\\/") + 1);
+}
+
+std::string moduleNextToProgram() { return programDirectory() + ORVANE_MODULE_FILE_NAME; }
+
+void click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool pick(HWND dialog, int id, const wchar_t* entry) {
+    HWND box = GetDlgItem(dialog, id);
+    const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(entry));
+    if (index == CB_ERR) return false;
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    return true;
+}
+
+void type(HWND dialog, int id, const wchar_t* text) {
+    HWND edit = GetDlgItem(dialog, id);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
 }
 
 HWND findOwnWindow(const wchar_t* className, const wchar_t* title) {

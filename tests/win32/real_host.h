@@ -59,8 +59,15 @@ private:
     mutable HWND adopted_ = nullptr;
 };
 
-// The module file next to this program.
+// This program's directory, with its trailing separator, and the module file in it.
+std::string programDirectory();
 std::string moduleNextToProgram();
+
+// A user's acts on a control of a dialog, each followed by the note the dialog listens to: a click
+// (BM_CLICK), a pick of the entry shown as entry in a combo box (false when it has none), typing.
+void click(HWND dialog, int id);
+bool pick(HWND dialog, int id, const wchar_t* entry);
+void type(HWND dialog, int id, const wchar_t* text);
 
 // The first top-level window of this process with that class and title (null title: any).
 HWND findOwnWindow(const wchar_t* className, const wchar_t* title);

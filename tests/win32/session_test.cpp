@@ -101,10 +101,29 @@ const std::vector<FakeRow> kFakes = {
            trillianBack()})},
 };
 
-std::string selfDirectory() {
-    char path[MAX_PATH];
-    std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return self.substr(0, self.find_last_of("\\/") + 1);
+// Starts the program next to this one with each argument quoted; with output, its standard output
+// and error go there.
+bool launch(const char* program, std::initializer_list<std::string> arguments, HANDLE output,
+            PROCESS_INFORMATION& process) {
+    // Appended piece by piece: GCC 12 misreads a chain of + starting at a literal (-Wrestrict).
+    std::string command = "\"";
+    command += wintest::programDirectory();
+    command += program;
+    command += "\"";
+    for (const std::string& argument : arguments) {
+        command += " \"";
+        command += argument;
+        command += "\"";
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+                          nullptr, &startup, &process) != FALSE;
 }
 
 std::vector<std::string> readLines(const std::string& path) {
@@ -149,20 +168,7 @@ bool startFake(const std::string& work, const char* kind, Running& fake) {
     fake.log = work + kind + ".log";
     const std::string ready = work + kind + ".ready";
     DeleteFileA(ready.c_str());
-    // Appended piece by piece: GCC 12 misreads a chain of + starting at a literal (-Wrestrict).
-    std::string command = "\"";
-    command += selfDirectory();
-    command += "orvane_fake_messenger.exe\" ";
-    command += kind;
-    for (const std::string* path : {static_cast<const std::string*>(&fake.log), &ready}) {
-        command += " \"";
-        command += *path;
-        command += "\"";
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &fake.process))
+    if (!launch("orvane_fake_messenger.exe", {kind, fake.log, ready}, nullptr, fake.process))
         return false;
     for (int i = 0; i < 200 && !fake.control; ++i) {
         unsigned long long handle = 0;
@@ -229,23 +235,11 @@ bool playWithHost(const std::string& script, const std::string& work) {
     HANDLE out = CreateFileA(report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return false;
-    std::string command = "\"";
-    command += selfDirectory();
-    command += "orvane-host.exe\" --data \"";
-    command += work.substr(0, work.size() - 1);
-    command += "\" \"";
-    command += script;
-    command += "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process{};
-    const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
+    const std::string data = work.substr(0, work.size() - 1);
+    const bool started = launch("orvane-host.exe", {"--data", data, script}, out, process);
     CloseHandle(out);
-    if (!WCHECK(started, command)) return false;
+    if (!WCHECK(started, "orvane-host.exe started")) return false;
     DWORD status = 1;
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
@@ -272,7 +266,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string script = argv[argc - 1];
-    const std::string work = selfDirectory() + (withHost ? "host_session\\" : "session_test\\");
+    const std::string work = wintest::programDirectory() + (withHost ? "host_session\\" : "session_test\\");
     CreateDirectoryA(work.c_str(), nullptr);
     if (std::FILE* f = std::fopen((work + "plugin_Orvane Messenger Plugin.cfg").c_str(), "w")) {
         std::fputs(kSettings, f);

@@ -43,25 +43,8 @@ bool timeToClose() {
     return g_request.timedOut;
 }
 
-void click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 void checkOn(HWND dialog, int id) {
-    if (IsDlgButtonChecked(dialog, id) != BST_CHECKED) click(dialog, id);
-}
-
-// A selection as the user makes it: the box changes, then tells its dialog.
-void pick(HWND dialog, int id, const wchar_t* entry) {
-    HWND box = GetDlgItem(dialog, id);
-    const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(entry));
-    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-}
-
-void type(HWND dialog, int id, const wchar_t* text) {
-    HWND edit = GetDlgItem(dialog, id);
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
+    if (IsDlgButtonChecked(dialog, id) != BST_CHECKED) wintest::click(dialog, id);
 }
 
 // Runs inside the settings dialog's modal loop.
@@ -70,17 +53,17 @@ void CALLBACK settingsTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = wintest::findOwnWindow(L"#32770", L"Settings");
     if (!dialog) return;
     if (!g_request.shown) {
-        pick(dialog, kMessenger, L"ICQ2003");
+        wintest::pick(dialog, kMessenger, L"ICQ2003");
         checkOn(dialog, kActive);
-        pick(dialog, kConnectStatus, L"N/A");
-        pick(dialog, kDisconnectStatus, L"Online");
+        wintest::pick(dialog, kConnectStatus, L"N/A");
+        wintest::pick(dialog, kDisconnectStatus, L"Online");
         checkOn(dialog, kChangeMessage);
-        type(dialog, kMessage, L"Fragging on <SERVERNAME> (<SERVERADDRPORT>)");
+        wintest::type(dialog, kMessage, L"Fragging on <SERVERNAME> (<SERVERADDRPORT>)");
         UpdateWindow(dialog);
         g_request.shown = writeReady(dialog);
     } else if (timeToClose()) {
         KillTimer(nullptr, timer);
-        click(dialog, kClose);
+        wintest::click(dialog, kClose);
     }
 }
 
@@ -99,7 +82,7 @@ bool showTab(RealHost& host) {
     if (!tab) return false;
     ShowWindow(host.frame(), SW_SHOW);
     host.send(plugin::ServerChanged);
-    click(tab, kUpdate);
+    wintest::click(tab, kUpdate);
     RealHost::pump();
     host.deliverReplies();
     // The second file listed, selected as a click selects it; the list shows its selection only
