@@ -82,7 +82,7 @@ void appendInteger(std::u16string& out, std::int64_t v) {
 // costs address space, not memory. On a large text the copies cost less than the pages: each grown
 // block is fresh memory that the system maps and clears page by page, and what the earlier blocks
 // held is touched twice (a 115 MB print touched 211 MB growing twofold past 32 MiB, 147 MB growing
-// fourfold, and ran 15% faster). Only a 32-bit process, short of address space, doubles past 32 MiB.
+// fourfold, and ran 5 to 15% faster). Only a 32-bit process, short of address space, doubles past 32 MiB.
 template <class String>
 void makeRoom(String& out, std::size_t n) {
     constexpr std::size_t kFourfold = sizeof(void*) >= 8 ? std::numeric_limits<std::size_t>::max() / 16
