@@ -114,6 +114,22 @@ void freeBody(void* body, BodyClass c) noexcept {
     --tLive;
 }
 
+namespace {
+BodyClass blockClass(std::size_t bytes) noexcept {
+    return bytes <= kSmallBodySize ? BodyClass::Small : BodyClass::Large;
+}
+}  // namespace
+
+void* allocateBlock(std::size_t bytes) {
+    if (bytes <= kLargeBodySize) return allocateBody(blockClass(bytes));
+    return ::operator new(bytes);
+}
+
+void freeBlock(void* block, std::size_t bytes) noexcept {
+    if (bytes <= kLargeBodySize) freeBody(block, blockClass(bytes));
+    else ::operator delete(block, bytes);
+}
+
 PoolStats poolStats() noexcept {
     SlabList& list = slabList();
     std::lock_guard guard(list.lock);

@@ -1,7 +1,7 @@
 // The slab pool behind Value bodies, in three size classes: 16-byte bodies for the scalars that need
 // one 8-byte payload, 32-byte bodies for strings and containers, and the tables behind Hashes that
 // hold entries (as many Hashes do as hold anything: a record, a block). A freed body is reused only
-// by its own class.
+// by its own class. The small blocks that bodies own come from the first two classes as well.
 //
 // Invariants:
 // - Bodies are carved from slabs that are never returned to the system while the process runs, so a
@@ -41,12 +41,20 @@ constexpr std::size_t bodySize(BodyClass c) noexcept {
 }
 
 struct PoolStats {
-    std::size_t reservedBytes;  // all slabs of both classes taken from the system so far, by every thread
-    std::int64_t liveBodies;    // bodies of both classes handed out minus bodies freed, on this thread
+    std::size_t reservedBytes;  // all slabs of every class taken from the system so far, by every thread
+    std::int64_t liveBodies;    // bodies and blocks handed out minus those freed, on this thread
 };
 
 void* allocateBody(BodyClass c);  // bodySize(c) bytes; throws std::bad_alloc when no slab can be had
 void freeBody(void* body, BodyClass c) noexcept;
+
+// Storage a body owns (a string's text too long to sit inside it, a Vector's elements), aligned for
+// any Value. A block the size of a body or less is a pool body: most such blocks are small (a label,
+// a server name, a list of three or four), and the pool hands them out and takes them back for a
+// fraction of what the C library's allocator costs. Freed with the size it was allocated with.
+void* allocateBlock(std::size_t bytes);  // throws std::bad_alloc
+void freeBlock(void* block, std::size_t bytes) noexcept;
+
 PoolStats poolStats() noexcept;
 
 }  // namespace orvane::detail

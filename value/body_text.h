@@ -4,8 +4,8 @@
 // Invariants:
 // - The last byte of the storage tells the form: kHeap, or the length of an inline text (at most
 //   kInlineCapacity units, stored from the first byte).
-// - A heap text owns exactly `size` units; a text is only ever replaced whole, never grown, so no
-//   spare capacity is kept.
+// - A heap text owns exactly `size` units, in a block of the body pool's (allocateBlock); a text is
+//   only ever replaced whole, never grown, so no spare capacity is kept.
 // - Internal to value/: a string body is the only owner, and it is never copied (bodies are shared).
 #pragma once
 
@@ -14,6 +14,8 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+
+#include "value/body_pool.h"
 
 namespace orvane::detail {
 
@@ -43,7 +45,7 @@ public:
             bytes_[kBytes - 1] = static_cast<unsigned char>(n);
             return;
         }
-        C* fresh = std::allocator<C>().allocate(n);
+        C* fresh = allocate(n);
         std::memcpy(fresh, text, n * sizeof(C));
         release();
         const Heap h{fresh, n};
@@ -59,6 +61,9 @@ private:
     };
     static_assert(sizeof(Heap) < kBytes && kInlineCapacity < kHeap);
 
+    static C* allocate(std::size_t n) { return static_cast<C*>(allocateBlock(n * sizeof(C))); }
+    static void deallocate(C* text, std::size_t n) noexcept { freeBlock(text, n * sizeof(C)); }
+
     bool isHeap() const noexcept { return bytes_[kBytes - 1] == kHeap; }
     Heap heap() const noexcept {
         Heap h;
@@ -70,7 +75,7 @@ private:
     void release() noexcept {
         if (!isHeap()) return;
         const Heap h = heap();
-        std::allocator<C>().deallocate(h.data, h.size);
+        deallocate(h.data, h.size);
         bytes_[kBytes - 1] = 0;
     }
 

@@ -4,8 +4,9 @@
 // - A body comes from the slab pool in the size class of its kind: Integer, Float, Pointer and
 //   Boolean take a 16-byte SmallBody (count, kind, an 8-byte payload); strings, Vectors and Hashes a
 //   32-byte LargeBody (count, kind, a 24-byte payload). A string keeps short text inline and longer
-//   text in a heap block; a Vector keeps its elements in a std::vector; a Hash points to its table,
-//   which is null until the first entry is made. A body's kind only ever changes within its class.
+//   text in a block of its own; a Vector keeps its elements in a std::vector; both take blocks of up
+//   to 32 bytes from the pool too (allocateBlock). A Hash points to its table, which is null until
+//   the first entry is made. A body's kind only ever changes within its class.
 // - A writer owns its body before it changes it: fresh() gives an empty-or-reused body of the wanted
 //   kind (reused only when it is private and of the same class), writable() additionally copies a
 //   shared container (shallowly) so the copy keeps its order.
@@ -63,13 +64,28 @@ TablePtr newTable(const From&... from) {
     }
 }
 
+// A Vector's elements: an array of no more than a body's 32 bytes (four elements on 64-bit targets,
+// as most lists in a settings file are) is a pool block (body_pool.h).
+template <class T>
+struct ElementAllocator {
+    using value_type = T;
+    ElementAllocator() = default;
+    template <class U>
+    ElementAllocator(const ElementAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateBlock(n * sizeof(T))); }  // n <= max_size()
+    void deallocate(T* elements, std::size_t n) noexcept { freeBlock(elements, n * sizeof(T)); }
+    friend bool operator==(ElementAllocator, ElementAllocator) noexcept { return true; }
+};
+static_assert(alignof(Value) <= kBodyAlign);
+using Elements = std::vector<Value, ElementAllocator<Value>>;
+
 struct LargeBody : BodyHeader {
     union Payload {
         Payload() {}
         ~Payload() {}
         BodyText<char> narrow;
         BodyText<char16_t> wide;
-        std::vector<Value> vector;
+        Elements vector;
         TablePtr hash;  // null while the Hash is empty and has never held an entry
     } p;
 };
@@ -248,7 +264,7 @@ LargeBody* writable(Value& v, VK kind) {
     if (b->refs == 1) return b;
     LargeBody* n;
     if (kind == VK::Vector) {
-        std::vector<Value> copy(b->p.vector);
+        detail::Elements copy(b->p.vector);
         n = newLarge(kind);
         n->p.vector = std::move(copy);
     } else {
@@ -769,13 +785,13 @@ bool Value::isScratchSlot() const noexcept { return this == &detail::scratchSlot
 
 Value& Value::element(std::uint32_t index) {
     if (index >= kMaxVectorSize) return detail::handOutScratch();
-    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    detail::Elements& v = detail::writable(*this, VK::Vector)->p.vector;
     if (index >= v.size()) v.resize(std::size_t{index} + 1);
     return v[index];
 }
 
 Value& Value::appendSlot() {
-    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    detail::Elements& v = detail::writable(*this, VK::Vector)->p.vector;
     if (v.size() >= kMaxVectorSize) return detail::handOutScratch();
     return v.emplace_back();
 }
@@ -787,9 +803,9 @@ void Value::resize(std::uint32_t n) {
 
 void Value::appendAll(const Value& vector) {
     const Value source = vector;  // keeps it whole even when it is this Value or lives inside it
-    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    detail::Elements& v = detail::writable(*this, VK::Vector)->p.vector;
     if (!source.isVector()) return;
-    const std::vector<Value>& from = largeOf(source).vector;
+    const detail::Elements& from = largeOf(source).vector;
     if (from.size() > kMaxVectorSize - v.size()) throw std::bad_alloc();
     v.insert(v.end(), from.begin(), from.end());
 }
@@ -844,13 +860,13 @@ std::uint32_t Value::eraseKey(std::u16string_view key) {
 Value Value::keys(bool includeUndefined) const {
     Value out;
     if (kind() == VK::Vector) {
-        std::vector<Value>& keys = detail::freshLarge(out, VK::Vector)->p.vector;
+        detail::Elements& keys = detail::freshLarge(out, VK::Vector)->p.vector;
         keys.reserve(largeOf(*this).vector.size());
         for (std::size_t i = 0; i < largeOf(*this).vector.size(); ++i)
             if (includeUndefined || largeOf(*this).vector[i].kind() != VK::Undef)
                 keys.emplace_back(static_cast<std::int32_t>(i));
     } else if (kind() == VK::Hash) {
-        std::vector<Value>& keys = detail::freshLarge(out, VK::Vector)->p.vector;
+        detail::Elements& keys = detail::freshLarge(out, VK::Vector)->p.vector;
         if (const HashTable* t = largeOf(*this).hash.get()) {
             keys.reserve(t->size());
             for (std::uint32_t i = t->first(); i != HashTable::kNone; i = t->next(i))
@@ -863,7 +879,7 @@ Value Value::keys(bool includeUndefined) const {
 Value Value::values() const {
     if (kind() == VK::Vector) return *this;
     Value out;
-    std::vector<Value>& values = detail::freshLarge(out, VK::Vector)->p.vector;
+    detail::Elements& values = detail::freshLarge(out, VK::Vector)->p.vector;
     if (kind() == VK::Hash) {
         if (const HashTable* t = largeOf(*this).hash.get()) {
             values.reserve(t->size());
@@ -878,13 +894,13 @@ Value Value::values() const {
 
 void Value::sort() {
     if (kind() != VK::Vector) return;
-    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    detail::Elements& v = detail::writable(*this, VK::Vector)->p.vector;
     std::stable_sort(v.begin(), v.end(), [](const Value& a, const Value& b) { return a.compare(b) < 0; });
 }
 
 void Value::sortNoCase() {
     if (kind() != VK::Vector) return;
-    std::vector<Value>& v = detail::writable(*this, VK::Vector)->p.vector;
+    detail::Elements& v = detail::writable(*this, VK::Vector)->p.vector;
     std::stable_sort(v.begin(), v.end(),
                      [](const Value& a, const Value& b) { return a.compare(b, 0, nullptr, false) < 0; });
 }

@@ -84,10 +84,11 @@ TEST(ValueConversions, StringTruthAndDecimalParseInBothKinds) {
     EXPECT_EQ(W(u"\u0660" u"5").toInteger(), 0) << "only ASCII digits count";
 }
 
-// Short strings live inside the body and long ones on the heap; every length around the border must
-// read back whole, and rewriting a string from its own text must survive the change of form.
+// Short strings live inside the body, longer ones in a block of the body pool up to a body's size,
+// and longer still on the heap; every length around both borders, in units and in bytes, must read
+// back whole, and rewriting a string from its own text must survive the change of form.
 TEST(ValueStrings, EveryLengthAroundTheInlineBorderReadsBackWhole) {
-    for (std::size_t n : {0u, 1u, 10u, 11u, 12u, 22u, 23u, 24u, 25u, 100u}) {
+    for (std::size_t n : {0u, 1u, 10u, 11u, 12u, 16u, 17u, 22u, 23u, 24u, 25u, 32u, 33u, 100u}) {
         std::string text;
         for (std::size_t i = 0; i < n; ++i) text += static_cast<char>('a' + i % 26);
         const std::u16string wide = widen(text);
@@ -96,7 +97,7 @@ TEST(ValueStrings, EveryLengthAroundTheInlineBorderReadsBackWhole) {
         EXPECT_EQ(b.toWideString(), wide) << n;
         EXPECT_EQ(a.compare(b), 0) << n;
         EXPECT_EQ(a.hashCode(), b.hashCode()) << n;
-        for (std::size_t m : {0u, 5u, 11u, 12u, 23u, 24u}) {
+        for (std::size_t m : {0u, 5u, 11u, 12u, 16u, 17u, 23u, 24u, 32u, 33u}) {
             if (m > n) continue;
             Value na = a, wb = b;  // shared: the rewrite detaches
             na.setNarrowString(std::string_view(text).substr(n - m));
