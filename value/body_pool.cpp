@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <mutex>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -127,7 +128,7 @@ void* allocateBlock(std::size_t bytes) {
 
 void freeBlock(void* block, std::size_t bytes) noexcept {
     if (bytes <= kLargeBodySize) freeBody(block, blockClass(bytes));
-    else ::operator delete(block, bytes);
+    else ::operator delete(block);  // unsized: clang declares the sized form only on request
 }
 
 PoolStats poolStats() noexcept {
