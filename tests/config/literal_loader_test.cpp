@@ -262,21 +262,23 @@ TEST(LiteralLoader, StopsShortOfTheNestingLimit) {
     }
 }
 
-// A text that comes back shares one body from its second use on, and texts seen only once never
-// push it out, in both ways of loading.
+// A text that comes back shares one body from its second use on; texts seen only once are never
+// kept, and a long run of them sends texts past the sharing for a while, after which it resumes.
+// In both ways of loading.
 TEST(LiteralLoader, RepeatedTextsShareOneBody) {
-    std::u16string plain = u"['a'] = 'same'; ['b'] = 'same';";
-    for (int i = 0; i < 2000; ++i) {
+    std::u16string plain = u"['a'] = 'same'; ['b'] = 'same'; ['c'] = 'same';";
+    for (int i = 0; i < 20000; ++i) {
         const std::u16string n = widen(std::to_string(i));
         plain += u"['u" + n + u"'] = 'once " + n + u"';";
     }
-    plain += u"['c'] = 'same';";
+    for (int i = 0; i < 5000; ++i) plain += u"['r" + widen(std::to_string(i)) + u"'] = 'again';";
     for (const std::u16string& text : {plain, plain + u"['x'] = 1 + 1;"}) {
         ConfigParser parser;
         ASSERT_TRUE(parser.parseText(text, Value(), false));
         const Value& v = parser.variables;
         EXPECT_EQ(v.findByName("b").identity(), v.findByName("c").identity());
         EXPECT_NE(v.findByName("u1").identity(), v.findByName("u2").identity());
+        EXPECT_EQ(v.findByName("r4998").identity(), v.findByName("r4999").identity()) << "sharing resumes";
     }
 }
 
