@@ -163,6 +163,7 @@ private:
     std::uint32_t newEntry() noexcept;
     void openBucket() noexcept;
     std::uint32_t insertNew(KeyText key, std::uint32_t hash);
+    std::uint32_t insertGrowing(KeyText key, std::uint32_t hash);  // insertNew's general case
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
     void recycle(std::uint32_t entry) noexcept;  // frees an entry that no chain links
 

@@ -811,6 +811,8 @@ void Value::appendAll(const Value& vector) {
 }
 
 Value& Value::entry(const Value& key) {
+    // An Undef holds no key, so a block's first statement makes its Hash here and takes the path below.
+    if (!body_ && key.isString()) body_ = detail::newLarge(VK::Hash);
     if (kind() == VK::Hash && body_->refs == 1 && key.isString()) {
         // The loader's case: nothing detaches and no entry moves, so the key is read where it lies,
         // even inside this Hash.
