@@ -54,11 +54,11 @@ struct ClassState {
     FreeBody* free;
     std::byte* cursor;  // next uncarved body of this thread's newest slab of the class
     std::byte* end;
+    std::int64_t live;  // bodies and blocks of the class handed out minus those freed
 };
 static_assert(std::is_trivially_destructible_v<ClassState>);
 
 thread_local ClassState tClasses[3] = {};
-thread_local std::int64_t tLive = 0;
 
 ClassState& stateOf(BodyClass c) noexcept { return tClasses[static_cast<unsigned>(c)]; }
 
@@ -71,6 +71,18 @@ std::byte* newSlab() {
     list.reservedBytes += kSlabBytes;
     ORVANE_POISON(first, kSlabBytes);
     return first;
+}
+
+// Out of line, so that the common paths of allocateBody need no saved registers.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+std::byte* carveFromNewSlab(ClassState& s, std::size_t size) {
+    s.cursor = newSlab();
+    s.end = s.cursor + kSlabBytes;
+    std::byte* body = s.cursor;
+    s.cursor += size;
+    return body;
 }
 
 }  // namespace
@@ -91,16 +103,14 @@ void* allocateBody(BodyClass c) {
             for (std::size_t line = 0; line < size; line += 64)
                 __builtin_prefetch(reinterpret_cast<const std::byte*>(s.free) + line, 1);
 #endif
-    } else {
-        if (static_cast<std::size_t>(s.end - s.cursor) < size) {  // a slab's tail may not fit a table
-            s.cursor = newSlab();
-            s.end = s.cursor + kSlabBytes;
-        }
+    } else if (static_cast<std::size_t>(s.end - s.cursor) >= size) {  // a slab's tail may not fit a table
         body = s.cursor;
         s.cursor += size;
+    } else {
+        body = carveFromNewSlab(s, size);
     }
     ORVANE_UNPOISON(body, size);
-    ++tLive;
+    ++s.live;
     return body;
 }
 
@@ -112,7 +122,7 @@ void freeBody(void* body, BodyClass c) noexcept {
     f->next = s.free;
     s.free = f;
     ORVANE_POISON(static_cast<std::byte*>(body) + sizeof(FreeBody), size - sizeof(FreeBody));
-    --tLive;
+    --s.live;
 }
 
 namespace {
@@ -134,7 +144,7 @@ void freeBlock(void* block, std::size_t bytes) noexcept {
 PoolStats poolStats() noexcept {
     SlabList& list = slabList();
     std::lock_guard guard(list.lock);
-    return {list.reservedBytes, tLive};
+    return {list.reservedBytes, tClasses[0].live + tClasses[1].live + tClasses[2].live};
 }
 
 }  // namespace orvane::detail

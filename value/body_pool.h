@@ -35,10 +35,9 @@ inline constexpr std::size_t kTableBodySize = sizeof(void*) == 8 ? 240 : 160;
 inline constexpr std::size_t kBodyAlign = 8;
 static_assert(kTableBodySize % kSmallBodySize == 0, "every class is a whole number of small bodies");
 
-constexpr std::size_t bodySize(BodyClass c) noexcept {
-    constexpr std::size_t kSizes[] = {kSmallBodySize, kLargeBodySize, kTableBodySize};
-    return kSizes[static_cast<unsigned>(c)];
-}
+// At namespace scope, so that a lookup reads it where it lies instead of building it on the stack.
+inline constexpr std::size_t kBodySizes[] = {kSmallBodySize, kLargeBodySize, kTableBodySize};
+constexpr std::size_t bodySize(BodyClass c) noexcept { return kBodySizes[static_cast<unsigned>(c)]; }
 
 struct PoolStats {
     std::size_t reservedBytes;  // all slabs of every class taken from the system so far, by every thread
