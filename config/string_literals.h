@@ -1,15 +1,15 @@
 // The Values of string literals, shared between uses of the same text. Internal to the loader.
 //
 // The same short texts come back again and again as keys and values (every record of a settings
-// file names the same members): a small direct-mapped cache hands out one shared Value per text, so
+// file names the same members): a small two-way cache hands out one shared Value per text, so
 // a file with many records keeps one body for each such text instead of one per use. Longer texts
 // are rarely repeated and go past it. Sharing is invisible to readers: a Value is copy-on-write.
-// A text is kept only when it comes back while its slot still remembers its hash, so the texts that
+// A text is kept only when it comes back while its set still remembers its hash, so the texts that
 // appear once (a million distinct keys) neither cost a copy nor push out the ones that repeat; and
 // while nearly every lookup misses, texts go past the cache unlooked-for, a few thousand at a time.
 //
 // A text may come as 16-bit units or as Latin-1 bytes straight from the input; both forms of the
-// same text hash alike and find the same slot, so which form a reader hands in never changes what
+// same text hash alike and find the same set, so which form a reader hands in never changes what
 // is shared.
 #pragma once
 
@@ -48,28 +48,35 @@ private:
             if (hits_ < kWindow / 16) passing_ = kPass;
             looked_ = hits_ = 0;
         }
-        if (slots_.empty()) slots_.resize(kSlots);
+        if (sets_.empty()) sets_.resize(kSets);
         const Words words = wordsOf(text, n);
         const std::uint64_t h = hashOf(words, text, n);
         const auto tag = static_cast<std::uint32_t>(h);
-        Slot& slot = slots_[h >> (64 - kSlotBits)];
-        // Up to eight units, the two words are the text; past that the kept text decides.
-        if (slot.kept == tag && slot.words.first == words.first && slot.words.last == words.last &&
-            slot.length == n && slot.value.identity() && (n <= 8 || sameText(slot.text, text, n))) {
-            result = slot.value;
-            ++hits_;
-            return;
+        Set& set = sets_[h >> (64 - kSetBits)];
+        for (unsigned w = 0; w < 2; ++w) {
+            const Way& way = set.ways[w];
+            // Up to eight units, the two words are the text; past that the kept text decides.
+            if (way.kept == tag && way.words.first == words.first && way.words.last == words.last &&
+                way.length == n && way.value.identity() && (n <= 8 || sameText(way.text, text, n))) {
+                set.nextKept = static_cast<unsigned char>(w ^ 1);  // the text used last stays
+                result = way.value;
+                ++hits_;
+                return;
+            }
         }
         setWide(text, n, result);
-        if (slot.seen != tag) {
-            slot.seen = tag;
+        if (set.seen[0] != tag && set.seen[1] != tag) {
+            set.seen[set.nextSeen] = tag;
+            set.nextSeen ^= 1;
             return;
         }
-        if (n > 8) slot.text = result.toWideString();
-        slot.value = result;
-        slot.words = words;
-        slot.length = static_cast<std::uint32_t>(n);
-        slot.kept = tag;
+        Way& way = set.ways[set.nextKept];
+        set.nextKept ^= 1;
+        if (n > 8) way.text = result.toWideString();
+        way.value = result;
+        way.words = words;
+        way.length = static_cast<std::uint32_t>(n);
+        way.kept = tag;
     }
 
     // Bytes are widened on the stack when the text is short enough to be kept, else in wide_, a
@@ -146,7 +153,7 @@ private:
 
     // The texts are short, and a hash that chained a multiply per four units was a sixth of a load:
     // the two end words take multiplies that do not wait on each other, and the words between them
-    // (past eight units) chain only a rotation each. The top bits pick the slot, the low 32 the tag.
+    // (past eight units) chain only a rotation each. The top bits pick the set, the low 32 the tag.
     template <class C>
     static std::uint64_t hashOf(Words w, const C* p, std::size_t n) {
         std::uint64_t middle = 0;
@@ -158,22 +165,29 @@ private:
         return h ^ (h >> 32);
     }
 
-    static constexpr unsigned kSlotBits = 9;
-    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    // Two texts of a file may well share a set: with one way and one remembered tag, two that take
+    // turns there would each push the other's tag out before it came back, and neither would ever be
+    // kept. A new text takes the way used less recently; the remembered tags are replaced in turn.
+    static constexpr unsigned kSetBits = 8;
+    static constexpr std::size_t kSets = std::size_t{1} << kSetBits;
     static constexpr std::size_t kLongest = 40;
-    struct Slot {
+    struct Way {
         std::uint32_t kept = 0;    // the tag of the kept text, checked first: the value lies elsewhere
-        std::uint32_t seen = 0;    // the tag of the last text that came here and was not kept
         std::uint32_t length = 0;  // units of the kept text
         Words words;               // its end words
         Value value;               // the kept text's shared Value; null while none is kept
         std::u16string text;       // the kept text when it is longer than its end words
     };
+    struct Set {
+        Way ways[2];
+        std::uint32_t seen[2] = {0, 0};  // the tags of the last two texts that came here and were not kept
+        unsigned char nextKept = 0, nextSeen = 0;
+    };
     // Texts that never come back (a million distinct keys) would each pay a lookup for nothing: when
     // fewer than one in sixteen of a window of lookups hit, the next kPass texts go straight past.
     static constexpr std::uint32_t kWindow = 256, kPass = 4096;
     std::uint32_t looked_ = 0, hits_ = 0, passing_ = 0;
-    std::vector<Slot> slots_;
+    std::vector<Set> sets_;
     std::u16string wide_;  // a long Latin-1 text, widened
 };
 

@@ -282,6 +282,26 @@ TEST(LiteralLoader, RepeatedTextsShareOneBody) {
     }
 }
 
+// Two texts that take turns must both come to be shared, whichever slots of the sharing they land
+// in: among four thousand partners of one text, some fall where it does.
+TEST(LiteralLoader, TextsTakingTurnsAreBothShared) {
+    constexpr int kPartners = 4000;
+    std::u16string text;
+    for (int i = 0; i < kPartners; ++i) {
+        const std::u16string x = u"'x" + widen(std::to_string(i)) + u"'";
+        text += u"['v'][] = 'a', " + x + u", 'a', " + x + u", 'a', " + x + u";";
+    }
+    ConfigParser parser;
+    ASSERT_TRUE(parser.parseText(text, Value(), false));
+    const Value& rows = parser.variables.findByName("v");
+    ASSERT_EQ(rows.size(), std::uint32_t{kPartners});
+    for (std::uint32_t i = 0; i < rows.size(); ++i) {
+        const Value& row = rows.at(i);
+        ASSERT_EQ(row.at(5).toNarrowString(), "x" + std::to_string(i));
+        EXPECT_EQ(row.at(2).identity(), row.at(4).identity()) << "row " << i;
+        EXPECT_EQ(row.at(3).identity(), row.at(5).identity()) << "row " << i;
+    }
+}
 
 // Strings are scanned several characters at a time: whatever ends a run of plain characters (the
 // quote, a backslash between double quotes, a control character or the end of the text) must be
