@@ -47,7 +47,7 @@ public:
         for (;;) {
             if (!skipSpace()) return false;
             if (p_ == end_) return true;
-            if (!statement(store, depth) || !skipSpace() || !take(u';')) return false;
+            if (!statement(store, depth) || !take(u';')) return false;
         }
     }
 
@@ -68,33 +68,43 @@ private:
         return skipSpaceLoop();
     }
 
+    // Loops here and in number() move a local cursor: a byte read through p_ might be p_ itself as
+    // far as the compiler knows, so a loop on p_ would store it back at every step.
     bool skipSpaceLoop() {
-        while (p_ < end_) {
-            const char16_t c = unit(*p_);
+        const C* p = p_;
+        bool closed = true;
+        while (p < end_) {
+            const char16_t c = unit(*p);
             if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-                ++p_;
+                ++p;
                 continue;
             }
-            if (c != u'/' || end_ - p_ < 2) return true;
-            const char16_t next = unit(p_[1]);
+            if (c != u'/' || end_ - p < 2) break;
+            const char16_t next = unit(p[1]);
             if (next == u'/') {
-                p_ += 2;
-                while (p_ < end_ && unit(*p_) != u'\n') ++p_;
+                p += 2;
+                while (p < end_ && unit(*p) != u'\n') ++p;
             } else if (next == u'*') {
-                p_ += 2;
-                while (!(end_ - p_ >= 2 && unit(p_[0]) == u'*' && unit(p_[1]) == u'/')) {
-                    if (p_ == end_) return false;
-                    ++p_;
+                p += 2;
+                while (!(end_ - p >= 2 && unit(p[0]) == u'*' && unit(p[1]) == u'/')) {
+                    if (p == end_) {
+                        closed = false;
+                        break;
+                    }
+                    ++p;
                 }
-                p_ += 2;
+                if (!closed) break;
+                p += 2;
             } else {
-                return true;
+                break;
             }
         }
-        return true;
+        p_ = p;
+        return closed;
     }
 
-    // An assignment of a value to a path, run on `scope` at evaluator depth `depth`.
+    // An assignment of a value to a path, run on `scope` at evaluator depth `depth`; like every
+    // reader of a value below, it stops past the space that follows.
     bool statement(Value& scope, std::uint32_t depth) {
         if (depth + 1 >= kMaxNestingDepth) return false;  // the value and the keys one level down
         Value* slot = &scope;
@@ -104,14 +114,15 @@ private:
                 slot = &slot->element(slot->size());
                 if (slot->isScratchSlot()) return false;  // the evaluator reports the index
             } else {
-                if (!keyLiteral(key_) || !skipSpace() || !take(u']')) return false;
+                const Value* key = keyLiteral();
+                if (!key || !take(u']')) return false;
                 // What entryAt does with either kind of key, without its copies and dispatch; only
                 // an index can meet the bound.
-                if (key_.isInteger()) {
-                    slot = &slot->element(static_cast<std::uint32_t>(key_.toInteger()));
+                if (key->isInteger()) {
+                    slot = &slot->element(static_cast<std::uint32_t>(key->toInteger()));
                     if (slot->isScratchSlot()) return false;
                 } else {
-                    slot = &slot->entry(key_);
+                    slot = &slot->entry(*key);
                 }
             }
             if (!skipSpace()) return false;
@@ -122,10 +133,11 @@ private:
         return expression(*slot, depth + 1, true);
     }
 
-    bool keyLiteral(Value& key) {
+    // Like primary(), past the space that follows; the key is valid until the next string is read.
+    const Value* keyLiteral() {
         const char16_t c = peek();
-        if (c == u'\'' || c == u'"') return string(key);
-        return isDigit(c) && number(key) && key.isInteger();
+        if (c == u'\'' || c == u'"') return stringValue(key_);
+        return isDigit(c) && number(key_) && key_.isInteger() && skipSpace() ? &key_ : nullptr;
     }
 
     // A value or a comma list of values, into `result`: new (Undef) when `fresh`, else a call's empty
@@ -134,7 +146,7 @@ private:
         Value item;
         Value& first = fresh ? result : item;
         bool wrote;
-        if (!primary(first, depth + 1, wrote) || !skipSpace()) return false;
+        if (!primary(first, depth + 1, wrote)) return false;
         if (peek() != u',') {
             if (wrote && !fresh) result = std::move(item);
             return true;
@@ -144,7 +156,7 @@ private:
         items_.push_back(std::move(first));
         while (take(u',')) {
             Value next;
-            if (!skipSpace() || !primary(next, depth + 1, wrote) || !skipSpace()) return false;
+            if (!skipSpace() || !primary(next, depth + 1, wrote)) return false;
             items_.push_back(std::move(next));
         }
         const std::size_t n = items_.size() - base;
@@ -155,28 +167,32 @@ private:
         return true;
     }
 
-    // One value into the new `result`; `wrote` is cleared when it leaves `result` untouched.
+    // One value into the new `result`, and past the space that follows it (a string has looked
+    // there already, for a string to merge with); `wrote` is cleared when it leaves `result`
+    // untouched.
     bool primary(Value& result, std::uint32_t depth, bool& wrote) {
         if (depth >= kMaxNestingDepth) return false;
         wrote = true;
         const char16_t c = peek();
         if (c == u'\'' || c == u'"') return string(result);
-        if (isDigit(c)) return number(result);
-        if (c == u'-') {
+        bool read = false;
+        if (isDigit(c)) {
+            read = number(result);
+        } else if (c == u'-') {
             ++p_;
             if (!skipSpace() || !isDigit(peek()) || depth + 1 >= kMaxNestingDepth || !number(result)) return false;
             const OperatorFunction negate =
                 findOperatorFunction(NodeKind::UnaryMinus, operandType(result), OperandType::None);
             if (!negate) return false;
             negate(result, Value());
-            return true;
-        }
-        if (c == u'{') {
+            read = true;
+        } else if (c == u'{') {
             ++p_;
-            return block(result, depth, wrote);
+            read = block(result, depth, wrote);
+        } else if (isLetter(c) || c == u'_') {
+            read = word(result, depth, wrote);
         }
-        if (isLetter(c) || c == u'_') return word(result, depth, wrote);
-        return false;
+        return read && skipSpace();
     }
 
     // The statements of { }, run on `result` one level down.
@@ -185,7 +201,7 @@ private:
         for (;;) {
             if (!skipSpace()) return false;
             if (take(u'}')) return true;
-            if (!statement(result, depth + 1) || !skipSpace() || !take(u';')) return false;
+            if (!statement(result, depth + 1) || !take(u';')) return false;
             wrote = true;
         }
     }
@@ -216,7 +232,7 @@ private:
         Value args;
         args.setEmptyVector();
         if (!take(u')')) {
-            if (!expression(args, depth + 1, false) || !skipSpace() || !take(u')')) return false;
+            if (!expression(args, depth + 1, false) || !take(u')')) return false;
             if (!args.isVector()) {
                 Value single = std::move(args);
                 args = Value();
@@ -242,7 +258,9 @@ private:
             result.setInteger(static_cast<std::int32_t>(acc));
             return true;
         }
-        while (isDigit(peek())) acc = acc * 10 + static_cast<std::uint32_t>(unit(*p_++) - u'0');
+        const C* p = p_;
+        while (p < end_ && isDigit(unit(*p))) acc = acc * 10 + static_cast<std::uint32_t>(unit(*p++) - u'0');
+        p_ = p;
         if (peek() != u'.') {
             result.setInteger(static_cast<std::int32_t>(acc));
             return true;
@@ -305,8 +323,10 @@ private:
         }
     }
 
-    // A string literal, or a run of them that the scanner would merge, as a shared WideString.
-    bool string(Value& result) {
+    // A string literal, or a run of them that the scanner would merge, as a shared WideString: the
+    // one strings_ keeps (valid until the next string is read) or `scratch` set to it; null when the
+    // text is not one this reader takes.
+    const Value* stringValue(Value& scratch) {
         // Most literals stand alone and hold no escape: those are shared straight from the text.
         const C* const open = p_;
         const char16_t quote = unit(*p_++);
@@ -314,16 +334,19 @@ private:
         p_ = plainRun(p_, quote, quote == u'"' ? u'\\' : quote);
         if (p_ < end_ && unit(*p_) == quote) {
             const C* const close = p_++;
-            if (!skipSpace()) return false;
-            if (peek() != u'\'' && peek() != u'"') {
-                strings_.value(std::basic_string_view<C>(run, static_cast<std::size_t>(close - run)), result);
-                return true;
-            }
+            if (!skipSpace()) return nullptr;
+            if (peek() != u'\'' && peek() != u'"')
+                return &strings_.shared(std::basic_string_view<C>(run, static_cast<std::size_t>(close - run)), scratch);
         }
         p_ = open;
-        if (!string()) return false;
-        strings_.value(buffer_, result);
-        return true;
+        if (!string()) return nullptr;
+        return &strings_.shared(buffer_, scratch);
+    }
+
+    bool string(Value& result) {  // the above into `result`
+        const Value* read = stringValue(result);
+        if (read && read != &result) result = *read;
+        return read;
     }
 
     // The general case of the above, into buffer_.
@@ -402,7 +425,7 @@ private:
     ConfigParser& parser_;
     const C* p_;
     const C* const end_;
-    Value key_;                // the key being read; a path uses it only until the next is read
+    Value key_;                // a key being read that strings_ does not keep
     std::vector<Value> items_; // items of the lists being read, innermost list's on top
     std::u16string buffer_;    // the string being read
     std::string digits_;       // the Float being read

@@ -27,22 +27,27 @@ namespace orvane::config::detail {
 
 class StringLiterals {
 public:
-    // Sets `result` to a WideString holding `text`.
-    void value(std::u16string_view text, Value& result) { share(text.data(), text.size(), result); }
+    // A WideString holding `text`: the kept one, valid until the next call, or else `scratch` set to it.
+    const Value& shared(std::u16string_view text, Value& scratch) { return share(text.data(), text.size(), scratch); }
     // The same for Latin-1 bytes, each the unit of the same value; a text already kept is not widened.
-    void value(std::string_view latin1, Value& result) { share(latin1.data(), latin1.size(), result); }
+    const Value& shared(std::string_view latin1, Value& scratch) { return share(latin1.data(), latin1.size(), scratch); }
+    // Sets `result` to a WideString holding `text`.
+    void value(std::u16string_view text, Value& result) {
+        const Value& v = shared(text, result);
+        if (&v != &result) result = v;
+    }
 
 private:
     template <class C>
-    void share(const C* text, std::size_t n, Value& result) {
+    const Value& share(const C* text, std::size_t n, Value& result) {
         if (n > kLongest) {
             setWide(text, n, result);
-            return;
+            return result;
         }
         if (passing_ > 0) {
             --passing_;
             setWide(text, n, result);
-            return;
+            return result;
         }
         if (++looked_ == kWindow) {
             if (hits_ < kWindow / 16) passing_ = kPass;
@@ -59,16 +64,15 @@ private:
             if (way.kept == tag && way.words.first == words.first && way.words.last == words.last &&
                 way.length == n && way.value.identity() && (n <= 8 || sameText(way.text, text, n))) {
                 set.nextKept = static_cast<unsigned char>(w ^ 1);  // the text used last stays
-                result = way.value;
                 ++hits_;
-                return;
+                return way.value;
             }
         }
         setWide(text, n, result);
         if (set.seen[0] != tag && set.seen[1] != tag) {
             set.seen[set.nextSeen] = tag;
             set.nextSeen ^= 1;
-            return;
+            return result;
         }
         Way& way = set.ways[set.nextKept];
         set.nextKept ^= 1;
@@ -77,6 +81,7 @@ private:
         way.words = words;
         way.length = static_cast<std::uint32_t>(n);
         way.kept = tag;
+        return result;
     }
 
     // Bytes are widened on the stack when the text is short enough to be kept, else in wide_, a
