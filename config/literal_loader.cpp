@@ -122,7 +122,7 @@ private:
                     slot = &slot->element(static_cast<std::uint32_t>(key->toInteger()));
                     if (slot->isScratchSlot()) return false;
                 } else {
-                    slot = &slot->entry(*key);
+                    slot = key == &key_ ? &slot->entry(key_) : &slot->entry(*key, keyHashCode_);
                 }
             }
             if (!skipSpace()) return false;
@@ -136,7 +136,7 @@ private:
     // Like primary(), past the space that follows; the key is valid until the next string is read.
     const Value* keyLiteral() {
         const char16_t c = peek();
-        if (c == u'\'' || c == u'"') return stringValue(key_);
+        if (c == u'\'' || c == u'"') return stringValue(key_, &keyHashCode_);
         return isDigit(c) && number(key_) && key_.isInteger() && skipSpace() ? &key_ : nullptr;
     }
 
@@ -325,8 +325,9 @@ private:
 
     // A string literal, or a run of them that the scanner would merge, as a shared WideString: the
     // one strings_ keeps (valid until the next string is read) or `scratch` set to it; null when the
-    // text is not one this reader takes.
-    const Value* stringValue(Value& scratch) {
+    // text is not one this reader takes. For a kept one, its hashCode() is stored in *hashCode when
+    // given: a key's table asks for it, and strings_ keeps it with the text.
+    const Value* stringValue(Value& scratch, std::uint32_t* hashCode = nullptr) {
         // Most literals stand alone and hold no escape: those are shared straight from the text.
         const C* const open = p_;
         const char16_t quote = unit(*p_++);
@@ -336,11 +337,11 @@ private:
             const C* const close = p_++;
             if (!skipSpace()) return nullptr;
             if (peek() != u'\'' && peek() != u'"')
-                return &strings_.shared(std::basic_string_view<C>(run, static_cast<std::size_t>(close - run)), scratch);
+                return &strings_.shared(std::basic_string_view<C>(run, static_cast<std::size_t>(close - run)), scratch, hashCode);
         }
         p_ = open;
         if (!string()) return nullptr;
-        return &strings_.shared(buffer_, scratch);
+        return &strings_.shared(buffer_, scratch, hashCode);
     }
 
     bool string(Value& result) {  // the above into `result`
@@ -426,6 +427,7 @@ private:
     const C* p_;
     const C* const end_;
     Value key_;                // a key being read that strings_ does not keep
+    std::uint32_t keyHashCode_ = 0;  // the hashCode() of the key being read when strings_ keeps it
     std::vector<Value> items_; // items of the lists being read, innermost list's on top
     std::u16string buffer_;    // the string being read
     std::string digits_;       // the Float being read

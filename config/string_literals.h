@@ -27,10 +27,15 @@ namespace orvane::config::detail {
 
 class StringLiterals {
 public:
-    // A WideString holding `text`: the kept one, valid until the next call, or else `scratch` set to it.
-    const Value& shared(std::u16string_view text, Value& scratch) { return share(text.data(), text.size(), scratch); }
+    // A WideString holding `text`: the kept one, valid until the next call, or else `scratch` set to
+    // it. For a kept one, *hashCode (when given) is set to its hashCode(), which is kept with it.
+    const Value& shared(std::u16string_view text, Value& scratch, std::uint32_t* hashCode = nullptr) {
+        return share(text.data(), text.size(), scratch, hashCode);
+    }
     // The same for Latin-1 bytes, each the unit of the same value; a text already kept is not widened.
-    const Value& shared(std::string_view latin1, Value& scratch) { return share(latin1.data(), latin1.size(), scratch); }
+    const Value& shared(std::string_view latin1, Value& scratch, std::uint32_t* hashCode = nullptr) {
+        return share(latin1.data(), latin1.size(), scratch, hashCode);
+    }
     // Sets `result` to a WideString holding `text`.
     void value(std::u16string_view text, Value& result) {
         const Value& v = shared(text, result);
@@ -39,13 +44,9 @@ public:
 
 private:
     template <class C>
-    const Value& share(const C* text, std::size_t n, Value& result) {
-        if (n > kLongest) {
-            setWide(text, n, result);
-            return result;
-        }
-        if (passing_ > 0) {
-            --passing_;
+    const Value& share(const C* text, std::size_t n, Value& result, std::uint32_t* hashCode) {
+        if (n > kLongest || passing_ > 0) {
+            if (n <= kLongest) --passing_;
             setWide(text, n, result);
             return result;
         }
@@ -65,6 +66,7 @@ private:
                 way.length == n && way.value.identity() && (n <= 8 || sameText(way.text, text, n))) {
                 set.nextKept = static_cast<unsigned char>(w ^ 1);  // the text used last stays
                 ++hits_;
+                if (hashCode) *hashCode = way.hashCode;
                 return way.value;
             }
         }
@@ -80,6 +82,7 @@ private:
         way.value = result;
         way.words = words;
         way.length = static_cast<std::uint32_t>(n);
+        way.hashCode = result.hashCode();
         way.kept = tag;
         return result;
     }
@@ -179,6 +182,7 @@ private:
     struct Way {
         std::uint32_t kept = 0;    // the tag of the kept text, checked first: the value lies elsewhere
         std::uint32_t length = 0;  // units of the kept text
+        std::uint32_t hashCode = 0;  // value.hashCode(), which the table of every key asks for
         Words words;               // its end words
         Value value;               // the kept text's shared Value; null while none is kept
         std::u16string text;       // the kept text when it is longer than its end words

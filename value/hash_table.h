@@ -93,7 +93,14 @@ public:
     std::uint32_t indexSlots() const noexcept { return indexBits_ ? std::uint32_t{1} << indexBits_ : 0; }
     // The entry for the key, added with an Undef value when absent (makeKey() gives the stored key).
     template <class MakeKey>
-    Entry& findOrInsert(KeyText key, MakeKey makeKey);
+    Entry& findOrInsert(KeyText key, MakeKey makeKey) {
+        return findOrInsertHashed(key, hashFor(key), makeKey);
+    }
+    // The same when the caller knows hashText(key).
+    template <class MakeKey>
+    Entry& findOrInsert(KeyText key, std::uint32_t keyHashText, MakeKey makeKey) {
+        return findOrInsertHashed(key, indexBits_ ? keyHash(key) : keyHashText, makeKey);
+    }
     bool erase(KeyText key) noexcept;
 
     // Iteration in order. Logically const: the first call after an insertion orders the chains.
@@ -149,6 +156,8 @@ private:
     }
     // `hash` is hashFor(key).
     std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept;
+    template <class MakeKey>
+    Entry& findOrInsertHashed(KeyText key, std::uint32_t hash, MakeKey makeKey);
     std::uint32_t slotOf(KeyText key, std::uint32_t hash) const noexcept;  // or kNone
     void placeInIndex(std::uint32_t entry, std::uint32_t hash) noexcept;
     void indexEntries(bool rehash) noexcept;  // places every live entry into an empty index
@@ -182,8 +191,7 @@ static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= HashTable::kInline * si
               "a small table is its inline entries and a few words");
 
 template <class MakeKey>
-HashTable::Entry& HashTable::findOrInsert(KeyText key, MakeKey makeKey) {
-    const std::uint32_t hash = hashFor(key);
+HashTable::Entry& HashTable::findOrInsertHashed(KeyText key, std::uint32_t hash, MakeKey makeKey) {
     std::uint32_t i = find(key, hash);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole

@@ -810,16 +810,28 @@ void Value::appendAll(const Value& vector) {
     v.insert(v.end(), from.begin(), from.end());
 }
 
+namespace detail {
+namespace {
+
+// The loader's case, where an insert needs no copy: v is a Hash of its own (or an Undef, which holds
+// no key and becomes one) and the key a string, so nothing detaches and no entry moves, and the key
+// is read where it lies, even inside v. Null when that is not the case.
+HashTable* ownTable(Value& v, const Value& key) {
+    if (!key.isString()) return nullptr;
+    if (!ValueAccess::header(v)) ValueAccess::set(v, newLarge(VK::Hash));
+    BodyHeader* b = ValueAccess::header(v);
+    if (b->kind != VK::Hash || b->refs != 1) return nullptr;
+    TablePtr& table = static_cast<LargeBody*>(b)->p.hash;
+    if (!table) table = newTable();
+    return table.get();
+}
+
+}  // namespace
+}  // namespace detail
+
 Value& Value::entry(const Value& key) {
-    // An Undef holds no key, so a block's first statement makes its Hash here and takes the path below.
-    if (!body_ && key.isString()) body_ = detail::newLarge(VK::Hash);
-    if (kind() == VK::Hash && body_->refs == 1 && key.isString()) {
-        // The loader's case: nothing detaches and no entry moves, so the key is read where it lies,
-        // even inside this Hash.
-        detail::TablePtr& table = detail::ValueAccess::largeBody(*this)->p.hash;
-        if (!table) table = detail::newTable();
+    if (detail::HashTable* table = detail::ownTable(*this, key))
         return table->findOrInsert(detail::textOf(key), [&] { return key; }).value;
-    }
     const Value keep = key;  // the key may live inside this Value, which is about to change
     detail::KeyArg k(keep);
     detail::LargeBody* b = detail::writable(*this, VK::Hash);
@@ -828,6 +840,12 @@ Value& Value::entry(const Value& key) {
         ->findOrInsert(k.text(),
                        [&] { return keep.isString() ? keep : Value(std::string_view(k.ownText())); })
         .value;
+}
+
+Value& Value::entry(const Value& key, std::uint32_t keyHashCode) {
+    if (detail::HashTable* table = detail::ownTable(*this, key))
+        return table->findOrInsert(detail::textOf(key), keyHashCode, [&] { return key; }).value;
+    return entry(key);
 }
 
 Value& Value::entryAt(const Value& path) {

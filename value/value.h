@@ -162,6 +162,8 @@ public:
     void resize(std::uint32_t n);
     void appendAll(const Value& vector);  // appends vector's elements when it is a Vector
     Value& entry(const Value& key);       // created with an Undef value when absent
+    // The same for a caller that has key.hashCode() at hand (a loader that keeps its keys' codes).
+    Value& entry(const Value& key, std::uint32_t keyHashCode);
     Value& entryAt(const Value& path);    // creates the containers along the path
     std::uint32_t eraseKey(std::u16string_view key);  // entries removed (0 or 1); non-Hash unchanged
     bool isScratchSlot() const noexcept;  // whether this is the slot handed out for a refused index
