@@ -199,13 +199,6 @@ void HashTable::IndexDelete::operator()(Slot* slots) const noexcept {
     else delete[] slots;
 }
 
-std::uint32_t HashTable::bucketOf(std::uint32_t hash) const noexcept {
-    const std::uint32_t m = mask();
-    std::uint32_t b = hash & m;
-    if (b >= buckets_) b -= (m + 1) / 2;
-    return b;
-}
-
 // The tags screen out the other keys of a probe run without touching their entries, which lie
 // anywhere in memory. A key is the same when its hashCode and its text are, as without an index:
 // a narrow and a wide text that equalText finds equal may still differ in hashCode when they hold
@@ -326,24 +319,6 @@ void HashTable::indexEntries(bool rehash) noexcept {
 }
 
 std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
-    // Most tables are records and blocks of a few keys: while the new key needs no chunk, no bucket
-    // and no index, and no erased entry waits, it takes the next inline entry (used_ below kInline
-    // also means the table has never spilled, nor had an index).
-    if (used_ < kInline && freeHead_ == kNone && count_ < 4 * buckets_) {
-        const std::uint32_t i = used_++;
-        Entry& e = inline_[i];
-        e.hash = hash;
-        ++count_;
-        std::uint32_t& head = inlineHeads_[bucketOf(hash)];
-        e.next = head;
-        head = i;
-        if (e.next != kNone) sorted_ = false;  // a chain of one is in order
-        return i;
-    }
-    return insertGrowing(key, hash);
-}
-
-std::uint32_t HashTable::insertGrowing(KeyText key, std::uint32_t hash) {
     // Every allocation that may fail comes before any change, so a failure leaves the table whole.
     const bool opens = count_ >= 4 * buckets_;
     const bool carves = freeHead_ == kNone && used_ == capacity();

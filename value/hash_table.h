@@ -168,11 +168,14 @@ private:
     void orderChains() const noexcept;  // links and sorts them as the iteration order needs
     void relink() noexcept;
     std::uint32_t sortedChain(std::uint32_t head) noexcept;
-    std::uint32_t bucketOf(std::uint32_t hash) const noexcept;
+    std::uint32_t bucketOf(std::uint32_t hash) const noexcept {
+        const std::uint32_t m = mask();
+        const std::uint32_t b = hash & m;
+        return b >= buckets_ ? b - (m + 1) / 2 : b;
+    }
     std::uint32_t newEntry() noexcept;
     void openBucket() noexcept;
     std::uint32_t insertNew(KeyText key, std::uint32_t hash);
-    std::uint32_t insertGrowing(KeyText key, std::uint32_t hash);  // insertNew's general case
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
     void recycle(std::uint32_t entry) noexcept;  // frees an entry that no chain links
 
@@ -192,6 +195,28 @@ static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= HashTable::kInline * si
 
 template <class MakeKey>
 HashTable::Entry& HashTable::findOrInsertHashed(KeyText key, std::uint32_t hash, MakeKey makeKey) {
+    // Most tables are records and blocks of a few keys. Below kInline carved entries a table has never
+    // spilled nor had an index, so its inline chains hold every key; while the new key then needs no
+    // bucket and no erased entry waits, it takes the next inline entry, all in one pass.
+    if (used_ < kInline) {
+        std::uint32_t& head = inlineHeads_[bucketOf(hash)];
+        for (std::uint32_t i = head; i != kNone; i = inline_[i].next) {
+            Entry& e = inline_[i];
+            if (e.hash == hash && equalText(textOf(e.key), key)) return e;
+        }
+        if (freeHead_ == kNone && count_ < 4 * buckets_) {
+            Value stored = makeKey();
+            const std::uint32_t i = used_++;
+            Entry& e = inline_[i];
+            e.key = std::move(stored);
+            e.hash = hash;
+            e.next = head;
+            head = i;
+            if (e.next != kNone) sorted_ = false;  // a chain of one is in order
+            ++count_;
+            return e;
+        }
+    }
     std::uint32_t i = find(key, hash);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
