@@ -158,22 +158,25 @@ HashTable::HashTable(const HashTable& other)
       sorted_(other.sorted_),
       indexBits_(other.indexBits_) {
     std::copy_n(other.inlineHeads_, kInlineHeads, inlineHeads_);
-    std::copy_n(other.inline_, std::min(used_, kInline), inline_);
-    if (!other.spill_) return;
-    // Entries keep their indices in the copy, so heads, links and index slots carry over as they are.
-    const Spill& from = *other.spill_;
-    spill_ = std::make_unique<Spill>();
-    spill_->heads = from.heads;
-    if (from.index) {
-        spill_->index = newIndex(other.indexSlots());
-        std::copy_n(from.index.get(), other.indexSlots(), spill_->index.get());
+    if (other.spill_) {
+        // Entries keep their indices in the copy, so heads, links and index slots carry over as they are.
+        const Spill& from = *other.spill_;
+        spill_ = std::make_unique<Spill>();
+        spill_->heads = from.heads;
+        if (from.index) {
+            spill_->index = newIndex(other.indexSlots());
+            std::copy_n(from.index.get(), other.indexSlots(), spill_->index.get());
+        }
+        spill_->chunks.reserve(from.chunks.capacity());
+        for (std::size_t k = 0; k < from.chunks.size(); ++k) {
+            const std::uint32_t start = kInline << k;
+            spill_->chunks.push_back(std::make_unique<Entry[]>(start));  // chunk k is as large as its start
+            std::copy_n(from.chunks[k].get(), std::min(start, used_ - std::min(used_, start)), spill_->chunks[k].get());
+        }
     }
-    spill_->chunks.reserve(from.chunks.capacity());
-    for (std::size_t k = 0; k < from.chunks.size(); ++k) {
-        const std::uint32_t start = kInline << k;
-        spill_->chunks.push_back(std::make_unique<Entry[]>(start));  // chunk k is as large as its start
-        std::copy_n(from.chunks[k].get(), std::min(start, used_ - std::min(used_, start)), spill_->chunks[k].get());
-    }
+    // Last: nothing below throws, and a failed allocation above must leave no inline entry constructed,
+    // as no destructor runs for a table whose construction failed.
+    std::uninitialized_copy_n(other.inline_, std::min(used_, kInline), inline_);
 }
 
 namespace {
@@ -268,6 +271,7 @@ std::uint32_t HashTable::newEntry() noexcept {
         freeHead_ = at(i).next;
         return i;
     }
+    if (used_ < kInline) std::construct_at(&inline_[used_]);
     return used_++;
 }
 

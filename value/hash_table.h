@@ -34,6 +34,7 @@
 //   For the same reason the index fills up only when no entry is erased.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -81,8 +82,9 @@ public:
         std::uint32_t next = kNone; // next entry of the bucket chain, or of the free list when erased
     };
 
-    HashTable() = default;
+    HashTable() noexcept {}
     HashTable(const HashTable& other);
+    ~HashTable() { std::destroy_n(inline_, std::min(used_, kInline)); }
     HashTable& operator=(const HashTable&) = delete;
 
     std::uint32_t size() const noexcept { return count_; }
@@ -188,7 +190,11 @@ private:
     mutable bool chained_ = true;              // every live entry is linked into its bucket's chain
     mutable bool sorted_ = true;               // every chain is in key order
     std::uint8_t indexBits_ = 0;               // the index has 2^indexBits_ slots; 0: there is none
-    Entry inline_[kInline];                    // entries 0 .. kInline - 1
+    // Entries 0 .. kInline - 1, each constructed when carved: a load makes a table per record or
+    // block, most hold a few keys, and the memory of the others is then never written.
+    union {
+        Entry inline_[kInline];
+    };
 };
 static_assert(sizeof(void*) != 8 || sizeof(HashTable) <= HashTable::kInline * sizeof(HashTable::Entry) + 40,
               "a small table is its inline entries and a few words");
@@ -207,7 +213,7 @@ HashTable::Entry& HashTable::findOrInsertHashed(KeyText key, std::uint32_t hash,
         if (freeHead_ == kNone && count_ < 4 * buckets_) {
             Value stored = makeKey();
             const std::uint32_t i = used_++;
-            Entry& e = inline_[i];
+            Entry& e = *std::construct_at(&inline_[i]);
             e.key = std::move(stored);
             e.hash = hash;
             e.next = head;
