@@ -33,7 +33,11 @@ public:
     const C* data() const noexcept { return isHeap() ? heap().data : local(); }
     std::size_t size() const noexcept { return isHeap() ? heap().size : bytes_[kBytes - 1]; }
     bool empty() const noexcept { return size() == 0; }
-    std::basic_string_view<C> view() const noexcept { return {data(), size()}; }
+    std::basic_string_view<C> view() const noexcept {
+        if (!isHeap()) return {local(), bytes_[kBytes - 1]};
+        const Heap h = heap();
+        return {h.data, h.size};
+    }
 
     // Replaces the text. On a failed allocation the old text stays.
     void assign(const C* text, std::size_t n) {

@@ -125,8 +125,16 @@ const SmallBody::Payload& scalarOf(const Value& v) noexcept { return ValueAccess
 const LargeBody::Payload& largeOf(const Value& v) noexcept { return ValueAccess::largeBody(v)->p; }
 
 KeyText textOf(const Value& v) noexcept {
-    if (v.kind() == ValueKind::NarrowString) return {largeOf(v).narrow.data(), largeOf(v).narrow.size(), false};
-    if (v.kind() == ValueKind::WideString) return {largeOf(v).wide.data(), largeOf(v).wide.size(), true};
+    // Every key asks for this, most of them wide: one look at the kind and one at the text's form.
+    const BodyHeader* b = ValueAccess::header(v);
+    if (b && b->kind == VK::WideString) {
+        const std::u16string_view t = static_cast<const LargeBody*>(b)->p.wide.view();
+        return {t.data(), t.size(), true};
+    }
+    if (b && b->kind == VK::NarrowString) {
+        const std::string_view t = static_cast<const LargeBody*>(b)->p.narrow.view();
+        return {t.data(), t.size(), false};
+    }
     return {"", 0, false};
 }
 
