@@ -426,7 +426,6 @@ void Value::assign(const Value& other) noexcept {
 
 // ---------------------------------------------------------------- kinds and scalars
 
-bool Value::isString() const noexcept { return detail::isStringKind(kind()); }
 
 const void* Value::pointer() const noexcept {
     if (kind() != VK::Pointer) return nullptr;

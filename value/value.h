@@ -91,7 +91,10 @@ public:
 
     // --- kind tests and scalar access ---
     ValueKind kind() const noexcept { return body_ ? body_->kind : ValueKind::Undef; }
-    bool isString() const noexcept;
+    bool isString() const noexcept {  // either kind of string; inline, as every key insert asks
+        const ValueKind k = kind();
+        return k == ValueKind::NarrowString || k == ValueKind::WideString;
+    }
     bool isInteger() const noexcept { return kind() == ValueKind::Integer; }
     bool isBoolean() const noexcept { return kind() == ValueKind::Boolean; }
     bool isVector() const noexcept { return kind() == ValueKind::Vector; }
