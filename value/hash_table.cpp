@@ -206,12 +206,15 @@ void HashTable::IndexDelete::operator()(Slot* slots) const noexcept {
 // anywhere in memory. A key is the same when its hashCode and its text are, as without an index:
 // a narrow and a wide text that equalText finds equal may still differ in hashCode when they hold
 // bytes above 0x7F, which keyHash does not see.
-std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash) const noexcept {
+std::uint32_t HashTable::slotOf(KeyText key, std::uint32_t hash, std::uint32_t* empty) const noexcept {
     const std::uint32_t mask = indexSlots() - 1;
     const std::uint32_t tag = tagOf(hash, mask);
     for (std::uint32_t s = homeOf(hash, mask);; s = (s + 1) & mask) {
         const Slot slot = spill_->index[s];
-        if (slot == kEmpty) return kNone;
+        if (slot == kEmpty) {
+            if (empty) *empty = s;
+            return kNone;
+        }
         if ((slot & ~mask) != tag) continue;
         const Entry& e = at(slot & mask);
         if (e.hash != hash) continue;
@@ -251,9 +254,9 @@ void HashTable::removeFromIndex(std::uint32_t slot) noexcept {
     index[hole] = kEmpty;
 }
 
-std::uint32_t HashTable::find(KeyText key, std::uint32_t hash) const noexcept {
+std::uint32_t HashTable::find(KeyText key, std::uint32_t hash, std::uint32_t* empty) const noexcept {
     if (indexBits_) {
-        const std::uint32_t s = slotOf(key, hash);
+        const std::uint32_t s = slotOf(key, hash, empty);
         return s == kNone ? kNone : spill_->index[s] & (indexSlots() - 1);
     }
     for (std::uint32_t i = heads()[bucketOf(hash)]; i != kNone;) {
@@ -322,7 +325,7 @@ void HashTable::indexEntries(bool rehash) noexcept {
     }
 }
 
-std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
+std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash, std::uint32_t empty) {
     // Every allocation that may fail comes before any change, so a failure leaves the table whole.
     const bool opens = count_ >= 4 * buckets_;
     const bool carves = freeHead_ == kNone && used_ == capacity();
@@ -350,7 +353,8 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
         spill_ = std::move(spill);
     }
     const std::uint32_t i = newEntry();
-    if (grown) {
+    const bool reindexed = grown != nullptr;
+    if (reindexed) {
         std::fill_n(grown.get(), std::size_t{1} << grownBits, kEmpty);
         const bool first = !indexBits_;
         if (first) hash = keyHash(key);  // the caller had no index to compute it for
@@ -366,7 +370,9 @@ std::uint32_t HashTable::insertNew(KeyText key, std::uint32_t hash) {
     e.hash = hash;
     ++count_;
     if (indexBits_) {
-        placeInIndex(i, hash);
+        // The slot where find stopped is the one placeInIndex would reach, unless the index is new.
+        if (reindexed || empty == kNone) placeInIndex(i, hash);
+        else spill_->index[empty] = tagOf(hash, indexSlots() - 1) | i;
         return i;
     }
     std::uint32_t& head = heads()[bucketOf(hash)];

@@ -156,11 +156,12 @@ private:
     std::uint32_t bucketHash(const Entry& e) const noexcept {  // the hashText deciding e's bucket
         return indexBits_ ? hashText(textOf(e.key)) : e.hash;
     }
-    // `hash` is hashFor(key).
-    std::uint32_t find(KeyText key, std::uint32_t hash) const noexcept;
+    // `hash` is hashFor(key). When the key is absent and the table has an index, *empty (when given)
+    // is the slot where the probe stopped, which is where the key would go.
+    std::uint32_t find(KeyText key, std::uint32_t hash, std::uint32_t* empty = nullptr) const noexcept;
     template <class MakeKey>
     Entry& findOrInsertHashed(KeyText key, std::uint32_t hash, MakeKey makeKey);
-    std::uint32_t slotOf(KeyText key, std::uint32_t hash) const noexcept;  // or kNone
+    std::uint32_t slotOf(KeyText key, std::uint32_t hash, std::uint32_t* empty = nullptr) const noexcept;  // or kNone
     void placeInIndex(std::uint32_t entry, std::uint32_t hash) noexcept;
     void indexEntries(bool rehash) noexcept;  // places every live entry into an empty index
     void removeFromIndex(std::uint32_t slot) noexcept;
@@ -177,7 +178,8 @@ private:
     }
     std::uint32_t newEntry() noexcept;
     void openBucket() noexcept;
-    std::uint32_t insertNew(KeyText key, std::uint32_t hash);
+    // `empty`: find's empty slot for the key, or kNone.
+    std::uint32_t insertNew(KeyText key, std::uint32_t hash, std::uint32_t empty);
     void release(std::uint32_t* link) noexcept;  // unlinks the entry *link names and frees it
     void recycle(std::uint32_t entry) noexcept;  // frees an entry that no chain links
 
@@ -223,10 +225,11 @@ HashTable::Entry& HashTable::findOrInsertHashed(KeyText key, std::uint32_t hash,
             return e;
         }
     }
-    std::uint32_t i = find(key, hash);
+    std::uint32_t empty = kNone;
+    std::uint32_t i = find(key, hash, &empty);
     if (i == kNone) {
         Value stored = makeKey();  // before linking, so a failed allocation leaves the table whole
-        i = insertNew(key, hash);
+        i = insertNew(key, hash, empty);
         at(i).key = std::move(stored);
     }
     return at(i);
