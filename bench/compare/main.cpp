@@ -10,6 +10,7 @@
 // or ours does not read back exactly the data it was given and then its own printed output.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -143,38 +144,49 @@ bool compareOn(const std::function<DataSet(double)>& make, std::optional<std::si
     return ok;
 }
 
-// Ours keeps freed Value bodies in a pool that never shrinks, so once it has loaded anything, later
-// loads reuse those bodies and malloc sees less than the tree needs. Its peak heap per data set is
-// therefore taken in a child forked before ours loads anything in this process, on its first load.
-std::optional<std::size_t> firstLoadPeak(const std::function<DataSet(double)>& make) {
-    struct Report {
-        bool loaded = false;
-        std::size_t peak = 0;
-    } report;
+// Runs `work` in a forked child, which may write to the descriptor it is given: what it wrote, once
+// it returned true; null when it returned false or the child could not be started or did not finish.
+std::optional<std::string> inChild(const std::function<bool(int)>& work) {
     int channel[2];
     if (pipe(channel) != 0) return std::nullopt;
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        {
-            const std::string text = writeText(make(1.0), Format::Orvane);
-            OrvaneContender ours;
-            resetPeak();
-            const std::size_t before = liveBytes();
-            std::string error;
-            report.loaded = ours.load(text, error);
-            report.peak = peakBytes() - before;
-        }
-        const bool sent = write(channel[1], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
-        _exit(sent ? 0 : 1);
+        const bool ok = work(channel[1]);
+        std::fflush(nullptr);
+        _exit(ok ? 0 : 1);
     }
     close(channel[1]);
-    const bool received = child > 0 && read(channel[0], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
+    std::string sent;
+    char chunk[4096];
+    for (ssize_t n; child > 0 && (n = read(channel[0], chunk, sizeof chunk)) > 0;)
+        sent.append(chunk, static_cast<std::size_t>(n));
     close(channel[0]);
-    if (child > 0) waitpid(child, nullptr, 0);
-    if (!received || !report.loaded) return std::nullopt;
-    return report.peak;
+    int status = 0;
+    if (child <= 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return sent;
+}
+
+// Ours keeps freed Value bodies in a pool that never shrinks, so once it has loaded anything, later
+// loads reuse those bodies and malloc sees less than the tree needs. Its peak heap per data set is
+// therefore taken in a child forked before ours loads anything in this process, on its first load.
+std::optional<std::size_t> firstLoadPeak(const std::function<DataSet(double)>& make) {
+    const std::optional<std::string> sent = inChild([&](int out) {
+        const std::string text = writeText(make(1.0), Format::Orvane);
+        OrvaneContender ours;
+        resetPeak();
+        const std::size_t before = liveBytes();
+        std::string error;
+        if (!ours.load(text, error)) return false;
+        const std::size_t peak = peakBytes() - before;
+        return write(out, &peak, sizeof peak) == static_cast<ssize_t>(sizeof peak);
+    });
+    std::size_t peak = 0;
+    if (!sent || sent->size() != sizeof peak) return std::nullopt;
+    std::memcpy(&peak, sent->data(), sizeof peak);
+    return peak;
 }
 
 // Ours alone on settings texts of about 1, 10 and 100 MB; linear work keeps MB/s flat across them.
@@ -225,27 +237,7 @@ bool scaling(bool quick, const Budget& budget) {
 // and is printed after the comparison, as before. Null when the child could not run or found a fault,
 // which it reports on stderr.
 std::optional<std::string> scalingInFreshProcess(bool quick, const Budget& budget) {
-    int channel[2];
-    if (pipe(channel) != 0) return std::nullopt;
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        if (dup2(channel[1], STDOUT_FILENO) < 0) _exit(2);
-        close(channel[1]);
-        const bool ok = scaling(quick, budget);
-        std::fflush(stdout);
-        _exit(ok ? 0 : 1);
-    }
-    close(channel[1]);
-    std::string table;
-    char chunk[4096];
-    for (ssize_t n; child > 0 && (n = read(channel[0], chunk, sizeof chunk)) > 0;) table.append(chunk, static_cast<std::size_t>(n));
-    close(channel[0]);
-    int status = 0;
-    if (child <= 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return table;
+    return inChild([&](int out) { return dup2(out, STDOUT_FILENO) >= 0 && scaling(quick, budget); });
 }
 
 int run(const Options& options) {
