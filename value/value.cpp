@@ -426,7 +426,6 @@ void Value::assign(const Value& other) noexcept {
 
 // ---------------------------------------------------------------- kinds and scalars
 
-
 const void* Value::pointer() const noexcept {
     if (kind() != VK::Pointer) return nullptr;
     return reinterpret_cast<const void*>(scalarOf(*this).address);
